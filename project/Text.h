@@ -1,0 +1,12 @@
+#pragma once
+// Texts in database files are single-byte Windows-1252; the program works in UTF-8.
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+std::string Cp1252ToUtf8(std::string_view bytes);
+// Characters with no Windows-1252 byte become '?'.
+std::string Utf8ToCp1252(std::string_view utf8);
+
+}  // namespace orv
