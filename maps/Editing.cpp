@@ -28,11 +28,12 @@ bool ChangeCell(std::span<const std::uint8_t> tuningRead, std::span<std::uint8_t
 
 void ChangeAll(std::span<std::uint8_t> tuning, const MapLayout& m, int step, EditMode mode) {
   if (!IsMapEditType(m.type)) return;
-  const std::int64_t n = m.cells();
-  for (std::int64_t i = 1; i <= n; ++i) {
-    // Cells past the image end stop nothing: they are skipped one by one.
-    ChangeCell(tuning, tuning, m, i, step, mode);
-  }
+  // Only cells whose bytes lie inside the image can change; the rest are skipped.
+  const std::int64_t w = CellWidth(m.type);
+  const auto size = static_cast<std::int64_t>(tuning.size());
+  const std::int64_t first = m.start >= 0 ? 1 : (-m.start + w - 1) / w + 1;
+  const std::int64_t last = std::min(m.cells(), m.start >= size ? 0 : (size - m.start) / w);
+  for (std::int64_t i = first; i <= last; ++i) ChangeCell(tuning, tuning, m, i, step, mode);
 }
 
 void ChangeNine(std::span<std::uint8_t> tuning, const MapLayout& m, std::int64_t cell, int step, EditMode mode) {

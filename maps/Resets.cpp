@@ -15,7 +15,11 @@ std::int64_t CopyRange(std::span<const std::uint8_t> orig, std::span<std::uint8_
   return hi - lo;
 }
 
-std::int64_t MapResetByteCount(const MapLayout& m) { return m.cells() * CellWidth(m.type); }
+std::int64_t MapResetByteCount(const MapLayout& m) {
+  // No image reaches 2^40 bytes; capping keeps the product far from overflow.
+  constexpr std::int64_t kCap = std::int64_t{1} << 40;
+  return std::min(m.cells(), kCap) * CellWidth(m.type);
+}
 
 PatchRecorder::PatchRecorder(std::span<const std::uint8_t> tuning, std::int64_t offset, std::int64_t count) {
   const std::int64_t lo = std::clamp<std::int64_t>(offset, 0, static_cast<std::int64_t>(tuning.size()));

@@ -1,0 +1,49 @@
+#pragma once
+// The one place message boxes and file dialogs go through, so tests (and the
+// screenshot mode) can answer them without a person.
+#include <QString>
+
+class QWidget;
+
+namespace orv::ui {
+
+enum class BoxKind { Warning, Error, Information, Confirmation };
+
+// German caption of a box kind: "Warnung", "Fehler", "Information", "Bestätigen".
+QString CaptionOf(BoxKind kind);
+
+class Seam {
+ public:
+  virtual ~Seam() = default;
+  // Path chosen, or empty when cancelled. `filter` uses the "desc|pattern|desc|pattern" form.
+  virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& filter, const QString& dir) = 0;
+  virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& dir) = 0;
+  // A box with an OK button.
+  virtual void Message(QWidget* parent, BoxKind kind, const QString& caption, const QString& text) = 0;
+  // A box with "&Ja" and "&Nein"; true for "&Ja".
+  virtual bool Ask(QWidget* parent, BoxKind kind, const QString& caption, const QString& text) = 0;
+};
+
+// The seam in force (the real dialogs unless a test or the screenshot mode set another).
+Seam& Ui();
+// Installs a seam (nullptr: back to the real dialogs). The caller keeps ownership.
+void SetSeam(Seam* seam);
+
+// Turns "Chip-Datenbank (*.dbc)|*.dbc" into a Qt filter list.
+QString QtFilter(const QString& pipeFilter);
+
+// Shows a runtime error in the box captioned "Orvanta 2000".
+void ShowRuntimeError(QWidget* parent, const QString& text);
+
+// A seam that never waits for a person: boxes go to standard error (questions are
+// answered "&Nein"), file dialogs return nothing, and every error box is counted.
+class ConsoleSeam : public Seam {
+ public:
+  QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+  void Message(QWidget*, BoxKind kind, const QString& caption, const QString& text) override;
+  bool Ask(QWidget*, BoxKind kind, const QString& caption, const QString& text) override;
+  int errors = 0;
+};
+
+}  // namespace orv::ui
