@@ -353,6 +353,7 @@ void TMainM::BuildToolBar() {
   Panel1 = new QWidget(area);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setAutoFillBackground(true);
+  Panel1->setPalette(QApplication::palette());
   Panel1->setGeometry(0, 0, 638, kPanelHeight);
 
   group1_ = std::make_unique<orv::ui::SpeedButtonGroup>(1);
@@ -752,7 +753,8 @@ void TMainM::ApplyColours() {
   // The tool bar's captions take the window's font colour.
   for (SpeedButton* b : Panel1->findChildren<SpeedButton*>()) {
     QPalette bp = b->palette();
-    bp.setColor(QPalette::ButtonText, fg);
+    bp.setColor(QPalette::Active, QPalette::ButtonText, fg);
+    bp.setColor(QPalette::Inactive, QPalette::ButtonText, fg);
     b->setPalette(bp);
   }
 }
