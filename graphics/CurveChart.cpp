@@ -1,0 +1,119 @@
+// The flat line chart of a map with one column or one row.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <span>
+
+#include "graphics/ViewModel.h"
+#include "maps/CellCodec.h"
+
+namespace orv {
+
+namespace {
+
+inline void Line(Canvas& canvas, int x1, int y1, int x2, int y2) {
+  canvas.MoveTo(x1, y1);
+  canvas.LineTo(x2, y2);
+}
+
+inline int Clip(std::int64_t v) {
+  return static_cast<int>(
+      std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// Chart value 0 to 255 of point i: a byte as it is, 16-bit values div 256,
+// 32-bit values div 2^23. Codes we do not know read as two bytes, high first.
+// A cell outside the image reads as 0 and is not touched.
+int ChartValue(std::span<const std::uint8_t> image, std::int64_t start, CellType type, int i) {
+  switch (type) {
+    case CellType::N:
+      return static_cast<int>(ReadValue(image, start + i, CellType::N).value_or(0));
+    case CellType::I16:
+      return static_cast<int>(ReadValue(image, start + 2 * std::int64_t{i}, CellType::I16).value_or(0) / 256);
+    case CellType::M32:
+    case CellType::I32: {
+      const std::int64_t v = ReadValue(image, start + 4 * std::int64_t{i}, type).value_or(0);
+      return static_cast<int>(std::clamp<std::int64_t>(v / (std::int64_t{1} << 23), 0, 255));
+    }
+    default:
+      return static_cast<int>(ReadValue(image, start + 2 * std::int64_t{i}, CellType::M16).value_or(0) / 256);
+  }
+}
+
+}  // namespace
+
+void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const ImageSet& img, const WindowColours& c,
+                    Canvas& canvas) {
+  // Sizes far beyond any screen are held at 2^24 so no sum below can overflow.
+  constexpr std::int64_t kLimit = std::int64_t{1} << 24;
+  const std::int64_t w = std::clamp<std::int64_t>(canvas.Width(), -kLimit, kLimit);
+  const std::int64_t h = std::clamp<std::int64_t>(canvas.Height(), -kLimit, kLimit);
+  const int B = Clip(h - 40);
+  const int L = 70;
+  const int Wd = Clip(w - 2 * 70);
+  const int n = std::min<std::int32_t>(m.KfXDim == 1 ? m.KfYDim : m.KfXDim, 4096);
+  // One point has no spacing and stands on the left edge; so do all points of
+  // a curve with more points than the chart has pixels.
+  const int step = n > 1 && Wd > 0 ? Wd / (n - 1) : 0;
+  const int right = n > 1 ? Clip(L + std::int64_t{n - 1} * step) : L;
+  const int top = Clip(std::int64_t{B} - 255);
+
+  canvas.Erase(c.background);
+
+  if (f.BodengitterZeigen && n >= 1) {
+    canvas.SetPen(colours::Gray);
+    for (int i = 0; i < n; ++i) Line(canvas, L + i * step, B, L + i * step, top);
+    Line(canvas, L, B, right, B);
+    Line(canvas, L, top, right, top);
+  }
+
+  const CellType type = CellTypeFromCode(m.KfTyp);
+  const std::int64_t start = m.KfAdresse;
+
+  if (f.TuningZeigen && img.TuningLoaded()) {
+    canvas.SetPen(colours::White);
+    const auto image = img.Tuning();
+    for (int i = 0; i < n; ++i) {
+      const Point2i p{L + i * step, Clip(std::int64_t{B} - ChartValue(image, start, type, i))};
+      if (i == 0)
+        canvas.MoveTo(p.x, p.y);
+      else
+        canvas.LineTo(p.x, p.y);
+      s.Tuning.Bildpunkte[static_cast<std::size_t>(i) + 1] = p;
+    }
+  }
+
+  if (f.OriginalZeigen && img.OriginalLoaded()) {
+    canvas.SetPen(colours::Lime);
+    const auto image = img.Original();
+    for (int i = 0; i < n; ++i) {
+      const int x = L + i * step, y = Clip(std::int64_t{B} - ChartValue(image, start, type, i));
+      if (i == 0)
+        canvas.MoveTo(x, y);
+      else
+        canvas.LineTo(x, y);
+    }
+  }
+
+  if (f.KreuzZeigen) {
+    const int wd = Wd;
+    if (m.KfKreuz == 1) {
+      canvas.SetPen(colours::Yellow);
+      Line(canvas, L - 5, B + 5, L + wd + 20, B + 5);
+      Line(canvas, L - 5, B + 5, L - 5, B - 281);
+      canvas.TextOut(L + wd, B + 15, m.KfXText);
+      canvas.TextOut(L - 25, B - 300, m.KfYText);
+    } else if (m.KfKreuz == 2) {
+      canvas.SetPen(colours::Yellow);
+      canvas.MoveTo(L - 20, B + 5);
+      canvas.LineTo(L + wd + 5, B + 5);
+      canvas.LineTo(L + wd + 3, B + 5);
+      canvas.LineTo(L + wd + 3, B - 281);
+      canvas.TextOut(L - 30, B + 15, m.KfXText);
+      canvas.TextOut(L + wd - 10, B - 300, m.KfYText);
+    }
+  }
+}
+
+}  // namespace orv
