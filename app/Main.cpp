@@ -658,6 +658,8 @@ void TMainM::FillMapList() {
     db.SatzLesen(i);
     ComboBox5->addItem(FromCp1252(orv::EntryText(db.Datensatz)));
   }
+  // Filling selects nothing.
+  ComboBox5->setCurrentIndex(-1);
 }
 
 void TMainM::EmptyMapList() {
@@ -721,25 +723,48 @@ void TMainM::SpeedButton5Click() {
 
 // ============================================================== drawing
 
+namespace {
+// Hands every call on to another canvas (the drawing is redirected there).
+class ForwardingCanvas : public orv::Canvas {
+ public:
+  explicit ForwardingCanvas(orv::Canvas& target) : t_(target) {}
+  int Width() const override { return t_.Width(); }
+  int Height() const override { return t_.Height(); }
+  void Erase(orv::Rgb c) override { t_.Erase(c); }
+  void SetPen(orv::Rgb c) override { t_.SetPen(c); }
+  void MoveTo(int x, int y) override { t_.MoveTo(x, y); }
+  void LineTo(int x, int y) override { t_.LineTo(x, y); }
+  void TextOut(int x, int y, std::string_view s) override { t_.TextOut(x, y, s); }
+
+ private:
+  orv::Canvas& t_;
+};
+}  // namespace
+
+std::unique_ptr<orv::Canvas> TMainM::OpenCanvas() {
+  if (redirect_) return std::make_unique<ForwardingCanvas>(*redirect_);
+  return area->canvas(WindowFont(), QColor(view.colours.font.r, view.colours.font.g, view.colours.font.b));
+}
+
 void TMainM::RedrawView() {
-  auto canvas = area->canvas(WindowFont(), QColor(view.colours.font.r, view.colours.font.g, view.colours.font.b));
+  auto canvas = OpenCanvas();
   orv::RedrawView(*view.scene, view.trig, view.params, view.flags, Kf, images, view.colours, *canvas);
   drawnSinceShow_ = true;
 }
 
 void TMainM::DrawCurveChart() {
-  auto canvas = area->canvas(WindowFont(), QColor(view.colours.font.r, view.colours.font.g, view.colours.font.b));
+  auto canvas = OpenCanvas();
   orv::DrawCurveChart(*view.scene, view.flags, Kf, images, view.colours, *canvas);
   drawnSinceShow_ = true;
 }
 
 void TMainM::DrawScene() {
-  auto canvas = area->canvas(WindowFont(), QColor(view.colours.font.r, view.colours.font.g, view.colours.font.b));
+  auto canvas = OpenCanvas();
   orv::DrawScene(*view.scene, view.flags, Kf, images, view.colours, *canvas);
 }
 
 void TMainM::RefreshWindow() {
-  auto canvas = area->canvas(WindowFont(), QColor(view.colours.font.r, view.colours.font.g, view.colours.font.b));
+  auto canvas = OpenCanvas();
   canvas->Erase(view.colours.background);
 }
 
@@ -760,7 +785,7 @@ void TMainM::ApplyColours() {
 }
 
 void TMainM::Infos1Click() {
-  auto canvas = area->canvas(WindowFont(), QColor(view.colours.font.r, view.colours.font.g, view.colours.font.b));
+  auto canvas = OpenCanvas();
   canvas->Erase(view.colours.background);
   const std::string lines[5][2] = {
       {"Datenbank:                 ", db.Datenbankname},

@@ -204,6 +204,10 @@ class TMainM : public QMainWindow {
   void DrawScene();
   // Draws the active map as surface or chart, whichever its size asks for.
   void DrawActiveMap();
+  // A canvas onto the back buffer (or onto the redirected canvas) for one drawing.
+  std::unique_ptr<orv::Canvas> OpenCanvas();
+  // Sends every drawing to `canvas` instead of the back buffer (nullptr: back again).
+  void RedirectDrawing(orv::Canvas* canvas) { redirect_ = canvas; }
   // Clears the picture to the window colour.
   void RefreshWindow();
   // After a modal dialog: the selection sequence when the list shows a map and "KF" is down.
@@ -243,6 +247,7 @@ class TMainM : public QMainWindow {
   void ReleaseViewModes();
   void PushPatch(const QString& label, const orv::TuningPatch& patch);
   void SelectListEntryQuietly(int index);
+  orv::Canvas* redirect_ = nullptr;
   bool shown_ = false;
   bool drawnSinceShow_ = false;
   std::unique_ptr<orv::ui::SpeedButtonGroup> group1_, group2_, group3_, group5_;

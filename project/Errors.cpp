@@ -42,7 +42,16 @@ int IoCodeFromErrno(int err) {
     case EFBIG: return kDiskFull;
     case ENOMEM: return kOutOfMemory;
     case EBADF: return kFileNotOpen;
-    default: return err > 0 ? err : 0;
+    case EIO: return 1117;  // device I/O error
+    default:
+      // Keep other numbers apart from the codes that have texts of their own.
+      switch (err) {
+        case kFileNotFound: case kInvalidFileName: case kTooManyOpenFiles: case kAccessDenied:
+        case kOutOfMemory: case kReadBeyondEof: case kDiskFull: case kFileNotOpen:
+          return 1000 + err;
+        default:
+          return err > 0 ? err : 1000;
+      }
   }
 }
 
