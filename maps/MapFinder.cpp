@@ -1,0 +1,516 @@
+#include "maps/MapFinder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <map>
+
+namespace orv {
+
+const char* MapTypeCode(CellType t) {
+  switch (t) {
+    case CellType::N: return "N";
+    case CellType::M16: return "M16";
+    case CellType::I16: return "I16";
+    default: return "";
+  }
+}
+
+namespace {
+
+// Tuning constants (found on generated images, seeds 1 to 20).
+struct Tuning {
+  double alpha = 0.15;     // a row step counts as similar below alpha x local spread ...
+  int slack8 = 2;          // ... plus this many raw units (8-bit cells)
+  int slack16 = 24;        // ... or these (16-bit cells)
+  int badStep = 3;
+  int chunkNeed = 15;      // similar cells among 32 that make a stretch worth following         // run score: +1 for a similar cell, -badStep for a dissimilar one
+  double tau = 0.15;       // a cell pays off when its relative neighbour difference is below tau
+  double axisBonus = 0.20; // relative bonus for a monotonic axis table just before the map
+  double diffBonus = 0.05; // relative bonus for differing from the original image
+  double wrapWeight = 0.3; // weight of the jump at row ends ...
+  double wrapCap = 0.3;    // ... counted up to this relative size
+  double roughWeight = 0.5;
+  double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
+};
+
+// One way of reading the image as a sequence of cells.
+struct Stream {
+  CellType type = CellType::N;
+  int phase = 0;      // byte offset of cell 0
+  int cellBytes = 1;
+  std::vector<std::int32_t> v;
+};
+
+struct Found {
+  std::int64_t offset;
+  std::int64_t bytes;
+  CellType type;
+  int columns;
+  int rows;
+  double score;
+};
+
+class Finder {
+ public:
+  Finder(std::span<const std::uint8_t> image, const FinderOptions& o, const std::atomic<bool>* cancel)
+      : image_(image), cancel_(cancel) {
+    minDim_ = std::clamp(o.minDim, 2, kMapFinderMaxDim);
+    maxDim_ = std::clamp(o.maxDim, minDim_, kMapFinderMaxDim);
+    // Refinement work is capped so that pathological (smooth everywhere) images
+    // cost no more than a bounded multiple of their size.
+    budget_ = 48 * static_cast<std::int64_t>(image.size()) + 4'000'000;
+  }
+
+  bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+
+  // Runs all widths over one stream; stops early when cancelled or out of budget.
+  void Scan(const Stream& s, const std::function<void()>& widthDone) {
+    const std::size_t n = s.v.size();
+    if (n < static_cast<std::size_t>(minDim_) * minDim_) return;
+    PrepareStream(s);
+    for (int w = minDim_; w <= maxDim_; ++w) {
+      if (Cancelled()) return;
+      ScanWidth(s, w);
+      if (widthDone) widthDone();
+    }
+  }
+
+  std::vector<Found>& found() { return found_; }
+
+ private:
+  // Local spread (max - min over a window of a few rows) and fill marks.
+  void PrepareStream(const Stream& s) {
+    const std::size_t n = s.v.size();
+    const std::size_t block = static_cast<std::size_t>(maxDim_) * 2;
+    const std::size_t blocks = (n + block - 1) / block;
+    std::vector<std::int32_t> bmin(blocks), bmax(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) {
+      std::int32_t lo = INT32_MAX, hi = INT32_MIN;
+      for (std::size_t k = b * block; k < std::min(n, (b + 1) * block); ++k) {
+        lo = std::min(lo, s.v[k]);
+        hi = std::max(hi, s.v[k]);
+      }
+      bmin[b] = lo;
+      bmax[b] = hi;
+    }
+    thr_.assign(n, 0);
+    const int slack = s.cellBytes == 1 ? t_.slack8 : t_.slack16;
+    for (std::size_t b = 0; b < blocks; ++b) {
+      std::int32_t lo = INT32_MAX, hi = INT32_MIN;
+      for (std::size_t j = b >= 1 ? b - 1 : 0; j <= std::min(blocks - 1, b + 1); ++j) {
+        lo = std::min(lo, bmin[j]);
+        hi = std::max(hi, bmax[j]);
+      }
+      const auto t = static_cast<std::int32_t>(t_.alpha * (hi - lo)) + slack;
+      for (std::size_t k = b * block; k < std::min(n, (b + 1) * block); ++k) thr_[k] = t;
+    }
+    // A cell inside a run of equal values (8 bytes or more) is fill, not map.
+    fill_.assign(n, 0);
+    const std::size_t minRun = s.cellBytes == 1 ? 8 : 4;
+    for (std::size_t k = 0; k < n;) {
+      std::size_t e = k + 1;
+      while (e < n && s.v[e] == s.v[k]) ++e;
+      if (e - k >= minRun) std::fill(fill_.begin() + static_cast<std::ptrdiff_t>(k), fill_.begin() + static_cast<std::ptrdiff_t>(e), 1);
+      k = e;
+    }
+  }
+
+  // Finds runs of cells that resemble the cell one row (w cells) earlier. The
+  // similarity marks are computed for all cells in one tight loop; the run score
+  // (+1 for a similar cell, -badStep otherwise, never below zero) is then only
+  // followed through stretches where some 32 cells hold enough similar ones.
+  void ScanWidth(const Stream& s, int w) {
+    const std::int32_t* v = s.v.data();
+    const std::int32_t* thr = thr_.data();
+    const std::uint8_t* fill = fill_.data();
+    const std::size_t n = s.v.size();
+    const std::size_t uw = static_cast<std::size_t>(w);
+    if (n <= uw) return;
+    similar_.resize(n);
+    std::uint8_t* sim = similar_.data();
+    std::fill(sim, sim + uw, std::uint8_t{0});
+    for (std::size_t k = uw; k < n; ++k) {
+      const std::int32_t d = v[k] - v[k - uw];
+      sim[k] = static_cast<std::uint8_t>((d <= thr[k]) & (-d <= thr[k]) & (fill[k] ^ 1));
+    }
+    constexpr std::size_t kChunk = 16;
+    const std::size_t chunks = (n + kChunk - 1) / kChunk;
+    counts_.assign(chunks + 1, 0);
+    for (std::size_t c = 0; c < chunks; ++c) {
+      int sum = 0;
+      const std::size_t e = std::min(n, (c + 1) * kChunk);
+      for (std::size_t k = c * kChunk; k < e; ++k) sum += sim[k];
+      counts_[c] = static_cast<std::uint8_t>(sum);
+    }
+    const int need = std::max(8, static_cast<int>(0.75 * (minDim_ - 1) * w));
+    std::size_t c = 0;
+    while (c < chunks) {
+      if (counts_[c] + counts_[c + 1] < t_.chunkNeed) {
+        ++c;
+        continue;
+      }
+      // A stretch of chunk pairs that look promising, with one chunk of margin.
+      std::size_t e = c + 1;
+      while (e < chunks && counts_[e] + counts_[e + 1] >= t_.chunkNeed) ++e;
+      const std::size_t from = std::max(uw, (c >= 1 ? c - 1 : 0) * kChunk);
+      const std::size_t to = std::min(n, (e + 2) * kChunk);
+      c = e + 1;
+      std::size_t k = from;
+      while (k < to) {
+        // The score is zero here: skip to the next similar cell.
+        const void* next = std::memchr(sim + k, 1, to - k);
+        if (!next) break;
+        k = static_cast<std::size_t>(static_cast<const std::uint8_t*>(next) - sim);
+        const std::size_t start = k;
+        std::size_t peakPos = k;
+        int score = 0, peak = 0;
+        for (; k < to; ++k) {
+          score += sim[k] ? 1 : -t_.badStep;
+          if (score <= 0) break;
+          if (score > peak) {
+            peak = score;
+            peakPos = k;
+          }
+        }
+        if (peak >= need) {
+          Segment(s, w, start, peakPos);
+          if (Cancelled()) return;
+        }
+        ++k;
+      }
+    }
+  }
+
+  // Cells [first, last] resemble their upper neighbours: the map spans about
+  // [first - w, last]. Long runs are cut into pieces of at most maxDim rows.
+  void Segment(const Stream& s, int w, std::size_t first, std::size_t last) {
+    const std::int64_t s0 = static_cast<std::int64_t>(first) - w;
+    const std::int64_t len = static_cast<std::int64_t>(last) + 1 - s0;
+    const std::int64_t rows = (len + w - 1) / w;
+    if (rows <= maxDim_ + 1) {
+      Refine(s, w, s0, static_cast<int>(rows), true);
+      return;
+    }
+    for (std::int64_t r = 0; r < rows && !Cancelled(); r += maxDim_) {
+      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, rows - r)), r == 0);
+    }
+  }
+
+  // Cost of a cell: the mean relative difference to its upper and its left
+  // neighbour. A cell of the first row is compared with the cell below instead,
+  // one of the first column with the cell to its right, so that a foreign row at
+  // either end of a block is paid for on both sides of the seam.
+  double CellPay(const std::int32_t* v, std::int64_t k, bool firstRow, bool firstCol, int w, double invR) const {
+    if (fill_[static_cast<std::size_t>(k)]) return -t_.tau;
+    const std::int64_t up = firstRow ? k + w : k - w;
+    const std::int64_t left = firstCol ? k + 1 : k - 1;
+    const double cv = std::min(1.0, std::abs(v[k] - v[up]) * invR);
+    const double ch = std::min(1.0, std::abs(v[k] - v[left]) * invR);
+    return t_.tau - 0.5 * (cv + ch);
+  }
+
+  // Robust spread of the values in [from, to): the range between the 5th and the
+  // 95th percentile, stretched to the full range of evenly spread values. A few
+  // stray bytes caught at the edge of a block must not make it look smoother.
+  double Spread(const std::int32_t* v, std::int64_t from, std::int64_t to) {
+    if (to <= from) return 0.0;
+    // At most 256 evenly spaced samples: plenty for two percentiles.
+    const std::int64_t count = to - from;
+    const std::int64_t step = std::max<std::int64_t>(1, count / 256);
+    sorted_.clear();
+    for (std::int64_t k = from; k < to; k += step) sorted_.push_back(v[k]);
+    const std::size_t n = sorted_.size();
+    const std::size_t a = n / 20, b = n - 1 - n / 20;
+    std::nth_element(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(a), sorted_.end());
+    const std::int32_t lo = sorted_[a];
+    std::nth_element(sorted_.begin() + static_cast<std::ptrdiff_t>(a), sorted_.begin() + static_cast<std::ptrdiff_t>(b), sorted_.end());
+    const std::int32_t hi = sorted_[b];
+    const double fraction = n > 1 ? double(b - a) / double(n - 1) : 1.0;
+    return (double(hi) - double(lo)) / fraction;
+  }
+
+  // Picks the exact start and row count near the rough block and scores it. The
+  // pay of a block is a sum over its cells; the cells of the first row have no
+  // upper and those of the first column no left neighbour, so the sum is kept as
+  // prefix sums of the interior pay plus the corrections for the first row and
+  // (with stride w) for the first column: every start and height costs O(1).
+  void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, bool searchStart) {
+    const std::int64_t n = static_cast<std::int64_t>(s.v.size());
+    if (budget_ <= 0) return;
+    const std::int32_t* v = s.v.data();
+    const std::int64_t coreFrom = std::max<std::int64_t>(0, s0);
+    const std::int64_t coreTo = std::min<std::int64_t>(n, s0 + std::int64_t{rowsGuess} * w);
+    if (coreTo <= coreFrom) return;
+    const double coreSpread = Spread(v, coreFrom, coreTo);
+    if (coreSpread <= 0) return;
+    const double invR = 1.0 / coreSpread;
+    const int maxRows = std::min(maxDim_, rowsGuess + 3);
+    const std::int64_t reach = searchStart ? w + 3 : 0;
+    const std::int64_t stMin = std::max<std::int64_t>(0, s0 - reach);
+    const std::int64_t stMax = std::min<std::int64_t>(n - std::int64_t{minDim_} * w, s0 + reach);
+    if (stMax < stMin) return;
+    const std::int64_t lo = stMin;
+    const std::int64_t hi = std::min<std::int64_t>(n, stMax + std::int64_t{maxRows} * w);
+    const std::size_t len = static_cast<std::size_t>(hi - lo);
+    budget_ -= static_cast<std::int64_t>(len) + (stMax - stMin + 1) * maxRows;
+
+    pb_.assign(len + 1, 0.0);
+    pr_.assign(len + 1, 0.0);
+    pc_.assign(len, 0.0);
+    corner_.assign(len, 0.0);
+    const double tau = t_.tau;
+    // Relative differences to the upper and the left neighbour.
+    cv_.assign(len, 0.0);
+    ch_.assign(len, 0.0);
+    for (std::size_t i = 0; i < len; ++i) {
+      const std::int64_t k = lo + static_cast<std::int64_t>(i);
+      cv_[i] = k >= w ? std::min(1.0, std::abs(v[k] - v[k - w]) * invR) : 0.0;
+      ch_[i] = k >= 1 ? std::min(1.0, std::abs(v[k] - v[k - 1]) * invR) : 0.0;
+    }
+    const std::size_t uw = static_cast<std::size_t>(w);
+    for (std::size_t i = 0; i < len; ++i) {
+      const std::int64_t k = lo + static_cast<std::int64_t>(i);
+      double base, rowFix = 0, colFix = 0, cornerPay;
+      if (fill_[static_cast<std::size_t>(k)]) {
+        base = -tau;
+        cornerPay = -tau;
+      } else {
+        const double below = i + uw < len ? cv_[i + uw] : 1.0;
+        const double right = i + 1 < len ? ch_[i + 1] : 1.0;
+        base = tau - 0.5 * (cv_[i] + ch_[i]);
+        rowFix = 0.5 * (cv_[i] - below);  // first row: compared with the cell below
+        colFix = 0.5 * (ch_[i] - right);  // first column: compared with the right cell
+        cornerPay = tau - 0.5 * (below + right);
+      }
+      pb_[i + 1] = pb_[i] + base;
+      pr_[i + 1] = pr_[i] + rowFix;
+      pc_[i] = colFix + (i >= uw ? pc_[i - uw] : 0.0);
+      corner_[i] = cornerPay - base - rowFix - colFix;
+    }
+
+    // The best few starts go on to the full score, which also weighs the jumps
+    // at the row ends: a block shifted within the row can pay about as well here.
+    struct Pick { double pay; std::int64_t start; int rows; };
+    Pick picks[3] = {{0, -1, 0}, {0, -1, 0}, {0, -1, 0}};
+    for (std::int64_t st = stMin; st <= stMax; ++st) {
+      const std::size_t i0 = static_cast<std::size_t>(st - lo);
+      const double firstRow = pr_[i0 + uw] - pr_[i0];
+      const double colBefore = i0 >= uw ? pc_[i0 - uw] : 0.0;
+      Pick best{0, -1, 0};
+      for (int h = minDim_; h <= maxRows; ++h) {
+        const std::size_t end = i0 + static_cast<std::size_t>(h) * uw;
+        if (end > len) break;
+        const double pay = pb_[end] - pb_[i0] + firstRow + (pc_[end - uw] - colBefore) + corner_[i0];
+        if (pay > best.pay) best = {pay, st, h};
+      }
+      if (best.start < 0 || best.pay <= picks[2].pay) continue;
+      picks[2] = best;
+      for (int i = 2; i > 0 && picks[i].pay > picks[i - 1].pay; --i) std::swap(picks[i], picks[i - 1]);
+    }
+    for (const Pick& p : picks) {
+      if (p.start >= 0) Score(s, w, p.start, p.rows);
+    }
+  }
+
+  void Score(const Stream& s, int w, std::int64_t start, int rows) {
+    const std::int32_t* v = s.v.data();
+    const std::int64_t end = start + std::int64_t{rows} * w;
+    const double spread = Spread(v, start, end);
+    if (spread <= 0) return;
+    // A run that is (nearly) monotonic in storage order, across the row ends too,
+    // is a counter or pointer table, not a two-dimensional map. A map rising along
+    // its rows falls back at every row end instead.
+    std::int64_t ups = 0, downs = 0, wrapUps = 0, wrapDowns = 0;
+    int fills = 0;
+    for (std::int64_t k = start; k < end; ++k) {
+      if (k > start) {
+        const bool wrapStep = (k - start) % w == 0;
+        (wrapStep ? wrapUps : ups) += v[k] > v[k - 1];
+        (wrapStep ? wrapDowns : downs) += v[k] < v[k - 1];
+      }
+      fills += fill_[static_cast<std::size_t>(k)];
+    }
+    const std::int64_t inRowSteps = std::int64_t{rows} * (w - 1);
+    const bool rising = ups >= downs;
+    const std::int64_t against = rising ? downs : ups, wrapAgainst = rising ? wrapDowns : wrapUps;
+    if (against * 25 <= inRowSteps && wrapAgainst * 4 <= rows - 1) return;
+    if (fills * 4 > rows * w) return;
+    const double invR = 1.0 / spread;
+    double score = 0, wrapSum = 0, inRowSum = 0, rough = 0;
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < w; ++c) {
+        const std::int64_t k = start + std::int64_t{r} * w + c;
+        score += CellPay(v, k, r == 0, c == 0, w, invR);
+        if (c == 0) {
+          if (r > 0) wrapSum += std::abs(v[k] - v[k - 1]);
+        } else {
+          inRowSum += std::abs(v[k] - v[k - 1]);
+          if (c + 1 < w) rough += std::abs(v[k + 1] - 2 * v[k] + v[k - 1]);
+        }
+      }
+    }
+    const double cells = double(rows) * w;
+    // Row ends: where a row ends and the next begins the values usually jump,
+    // inside a row they do not. A jump at exactly this period is evidence for w.
+    const double wrap = rows > 1 ? wrapSum / (rows - 1) * invR : 0.0;
+    const double inRow = inRowSum / (double(rows) * (w - 1)) * invR;
+    score += cells * t_.wrapWeight * std::clamp(wrap - inRow, 0.0, t_.wrapCap);
+    // Fine roughness (second differences along the rows): tells a 16-bit map from
+    // the same bytes read one byte off, which mixes neighbouring low bytes.
+    if (w > 2) score -= cells * t_.roughWeight * std::min(1.0, rough / (double(rows) * (w - 2)) * invR);
+    if (score <= 0) return;
+    // 16-bit controllers keep their words at even addresses: read one byte off,
+    // a 16-bit map looks almost as smooth in the other byte order.
+    if (s.cellBytes == 2 && (s.phase + start * 2) % 2 == 0) score *= 1.0 + t_.alignBonus;
+    if (start >= w) {
+      // An axis table of w strictly monotonic values right before the map.
+      bool inc = true, dec = true;
+      for (std::int64_t k = start - w + 1; k < start; ++k) {
+        inc = inc && v[k] > v[k - 1];
+        dec = dec && v[k] < v[k - 1];
+      }
+      // It must not simply continue the map: a row that fits as well as the
+      // map's own rows do is more likely its first row than its axis.
+      if (inc || dec) {
+        double seam = 0, inner = 0;
+        for (std::int64_t k = start; k < start + w; ++k) seam += std::abs(v[k] - v[k - w]);
+        for (std::int64_t k = start + w; k < end; ++k) inner += std::abs(v[k] - v[k - w]);
+        seam /= w;
+        inner /= double(end - start - w);
+        if (seam > 2.0 * inner + 0.02 * spread) score *= 1.0 + t_.axisBonus;
+      }
+    }
+    found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score});
+    if (found_.size() > kMaxFound) budget_ = 0;
+  }
+
+  static constexpr std::size_t kMaxFound = 200'000;
+
+  std::span<const std::uint8_t> image_;
+  const std::atomic<bool>* cancel_;
+  Tuning t_;
+  int minDim_ = 4, maxDim_ = 32;
+  std::int64_t budget_ = 0;
+  std::vector<std::int32_t> thr_;
+  std::vector<std::uint8_t> fill_;
+  std::vector<std::uint8_t> similar_, counts_;
+  std::vector<double> pb_, pr_, pc_, corner_, cv_, ch_;  // refinement scratch
+  std::vector<std::int32_t> sorted_;
+  std::vector<Found> found_;
+};
+
+Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
+  Stream s;
+  s.type = type;
+  s.phase = phase;
+  s.cellBytes = CellWidth(type);
+  if (image.size() <= static_cast<std::size_t>(phase)) return s;
+  const std::size_t n = (image.size() - static_cast<std::size_t>(phase)) / static_cast<std::size_t>(s.cellBytes);
+  s.v.resize(n);
+  const std::uint8_t* b = image.data() + phase;
+  for (std::size_t k = 0; k < n; ++k) {
+    switch (type) {
+      case CellType::M16: s.v[k] = b[2 * k] * 256 + b[2 * k + 1]; break;
+      case CellType::I16: s.v[k] = b[2 * k + 1] * 256 + b[2 * k]; break;
+      default: s.v[k] = b[k]; break;
+    }
+  }
+  return s;
+}
+
+// Keeps the best of overlapping hits: a hit is dropped when a better one already
+// covers a quarter of it (or of itself).
+std::vector<Found> Merge(std::vector<Found> all) {
+  std::sort(all.begin(), all.end(), [](const Found& a, const Found& b) {
+    if (a.score != b.score) return a.score > b.score;
+    return a.offset < b.offset;
+  });
+  std::vector<Found> kept;
+  std::map<std::int64_t, std::int64_t> taken;  // start -> end of kept hits
+  constexpr std::int64_t kLongest = std::int64_t{kMapFinderMaxDim} * kMapFinderMaxDim * 2;
+  for (const Found& f : all) {
+    const std::int64_t from = f.offset, to = f.offset + f.bytes;
+    bool clash = false;
+    for (auto it = taken.lower_bound(to); it != taken.begin();) {
+      --it;
+      if (it->first + kLongest <= from) break;
+      const std::int64_t overlap = std::min(to, it->second) - std::max(from, it->first);
+      const std::int64_t smaller = std::min(f.bytes, it->second - it->first);
+      if (overlap > 0 && overlap * 4 >= smaller) {
+        clash = true;
+        break;
+      }
+    }
+    if (clash) continue;
+    taken[from] = std::max(taken[from], to);
+    kept.push_back(f);
+  }
+  return kept;
+}
+
+}  // namespace
+
+std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
+                                   std::span<const std::uint8_t> original, ProgressFn progress,
+                                   const std::atomic<bool>* cancel) {
+  struct Plan { CellType type; int phase; };
+  std::vector<Plan> plans;
+  const MapTypeFilter f = options.types;
+  if (f == MapTypeFilter::All || f == MapTypeFilter::N) plans.push_back({CellType::N, 0});
+  if (f == MapTypeFilter::All || f == MapTypeFilter::M16) {
+    plans.push_back({CellType::M16, 0});
+    plans.push_back({CellType::M16, 1});
+  }
+  if (f == MapTypeFilter::All || f == MapTypeFilter::I16) {
+    plans.push_back({CellType::I16, 0});
+    plans.push_back({CellType::I16, 1});
+  }
+
+  Finder finder(image, options, cancel);
+  const int minDim = std::clamp(options.minDim, 2, kMapFinderMaxDim);
+  const int widths = std::clamp(options.maxDim, minDim, kMapFinderMaxDim) - minDim + 1;
+  const double total = static_cast<double>(plans.size()) * widths + 1;
+  double done = 0;
+  auto report = [&] {
+    done += 1;
+    if (progress) progress(std::min(1.0, done / total));
+  };
+  if (progress) progress(0.0);
+  for (const Plan& p : plans) {
+    if (finder.Cancelled()) break;
+    const Stream s = Decode(image, p.type, p.phase);
+    finder.Scan(s, report);
+  }
+
+  std::vector<Found> kept = Merge(std::move(finder.found()));
+  std::vector<MapCandidate> out;
+  out.reserve(kept.size());
+  for (const Found& k : kept) {
+    MapCandidate c;
+    c.offset = k.offset;
+    c.type = k.type;
+    c.columns = k.columns;
+    c.rows = k.rows;
+    c.score = k.score;
+    if (!original.empty()) {
+      const std::int64_t end = k.offset + k.bytes;
+      const std::int64_t common = std::min<std::int64_t>(end, static_cast<std::int64_t>(original.size()));
+      bool differs = common < end;
+      for (std::int64_t i = k.offset; i < common && !differs; ++i) {
+        differs = image[static_cast<std::size_t>(i)] != original[static_cast<std::size_t>(i)];
+      }
+      c.differsFromOriginal = differs;
+      if (differs) c.score *= 1.0 + Tuning{}.diffBonus;
+    }
+    out.push_back(c);
+  }
+  std::stable_sort(out.begin(), out.end(), [](const MapCandidate& a, const MapCandidate& b) { return a.score > b.score; });
+  if (options.topK > 0 && out.size() > static_cast<std::size_t>(options.topK)) out.resize(static_cast<std::size_t>(options.topK));
+  if (progress) progress(1.0);
+  return out;
+}
+
+}  // namespace orv

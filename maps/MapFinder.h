@@ -1,0 +1,56 @@
+#pragma once
+// Finds maps nobody has defined yet: two-dimensional tables of a smooth function
+// hidden in an EPROM image. Neighbouring cells and neighbouring rows of such a
+// table differ little compared with the spread of its values, while code and text
+// do not. The finder tries the three map cell types ("N", "M16", "I16", 16-bit
+// types at both byte alignments), estimates the row width from the similarity of
+// rows, the extent from where that structure ends, scores each hit and merges
+// overlapping hits. Plain functions without globals: safe to run on a worker thread.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "maps/CellCodec.h"
+
+namespace orv {
+
+struct MapCandidate {
+  std::int64_t offset = 0;          // byte offset of the first cell
+  CellType type = CellType::N;      // N, M16 or I16
+  int columns = 0;                  // cells per row
+  int rows = 0;
+  double score = 0.0;               // higher is better
+  bool differsFromOriginal = false; // an original was given and differs inside the candidate
+
+  std::int64_t ByteSize() const { return std::int64_t{columns} * rows * CellWidth(type); }
+};
+
+// Which cell types to look for.
+enum class MapTypeFilter { All, N, M16, I16 };
+
+struct FinderOptions {
+  MapTypeFilter types = MapTypeFilter::All;
+  int minDim = 4;   // smallest number of columns and rows (at least 2)
+  int maxDim = 32;  // largest number of columns and rows (at most 64)
+  int topK = 0;     // keep the K best candidates; 0 keeps all
+};
+
+// Largest dimension the finder accepts; larger requests are clamped to it.
+inline constexpr int kMapFinderMaxDim = 64;
+
+// fraction runs from 0 to 1; may be called from the thread running FindMaps.
+using ProgressFn = std::function<void(double fraction)>;
+
+// Candidates sorted by falling score. `original` (optional) is the untouched image
+// of the same layout; candidates that differ from it get a small bonus and the flag.
+// When *cancel becomes true the search stops soon and returns what it has found.
+std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
+                                   std::span<const std::uint8_t> original = {}, ProgressFn progress = {},
+                                   const std::atomic<bool>* cancel = nullptr);
+
+// "N", "M16" or "I16" (empty for other types).
+const char* MapTypeCode(CellType t);
+
+}  // namespace orv
