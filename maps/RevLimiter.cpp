@@ -1,14 +1,13 @@
 #include "maps/RevLimiter.h"
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <iterator>
 
 #include "project/Catalogue.h"
 #include "project/Errors.h"
 #include "project/HexText.h"
+#include "project/NumberText.h"
 #include "project/Real48.h"
 
 namespace orv {
@@ -68,19 +67,8 @@ std::string_view TrimBlanks(std::string_view s) {
 }  // namespace
 
 std::optional<double> ParseFactorText(std::string_view text) {
-  std::string s(TrimBlanks(text));
-  if (!s.empty() && s[0] == '+') s.erase(0, 1);
-  if (s.empty()) return std::nullopt;
-  // Digits, one separator and an exponent only: no "inf", "nan" or hex forms.
-  for (char& c : s) {
-    if (c == ',') c = '.';
-    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+'))
-      return std::nullopt;
-  }
   double v = 0.0;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || ptr != s.data() + s.size()) return std::nullopt;
-  if (!std::isfinite(v) || !(v > 0.0)) return std::nullopt;
+  if (!ParseDecimal(text, v) || !(v > 0.0)) return std::nullopt;
   try {
     if (DecodeReal48(EncodeReal48(v)) <= 0.0) return std::nullopt;  // too small: would be stored as 0
   } catch (const EMathError&) {

@@ -57,9 +57,8 @@ inline constexpr LimiterTypeEntry kLimiterTypes[] = {
 // Index into kLimiterTypes of a code (exact match), -1 when none.
 int LimiterTypeIndex(std::string_view code);
 
-
-// A factor as typed: a decimal number with "," or "." as separator, blanks
-// around allowed, greater than 0 and storable as a 6-byte real (neither
+// A factor as typed: a decimal number (ParseDecimal: "," or "." as separator,
+// blanks around allowed), greater than 0 and storable as a 6-byte real (neither
 // overflowing nor vanishing to 0). Nothing when the text is not such a number.
 std::optional<double> ParseFactorText(std::string_view text);
 
