@@ -19,6 +19,7 @@
 #include <QUndoStack>
 
 #include "app/DrawingArea.h"
+#include "app/EmulatorUpload.h"
 #include "app/Guard.h"
 #include "app/MapSearchView.h"
 #include "app/QtText.h"
@@ -646,10 +647,7 @@ bool TMainM::SaveTuningTo(const QString& path) {
   return true;
 }
 
-void TMainM::AnEmulatorsenden1Click() {
-  Ui().Message(this, BoxKind::Information, CaptionOf(BoxKind::Information),
-               QStringLiteral("Die Übertragung an einen Emulator ist noch nicht verfügbar."));
-}
+void TMainM::AnEmulatorsenden1Click() { SendTuningToEmulator(*this); }
 
 // ============================================================== map list and active map
 
@@ -1222,7 +1220,8 @@ void TMainM::Kennfelddatenaedern1Click() {
   ShowModal(forms.KF_Namen);
   EmptyMapList();
   if (db.Datei.IsOpen()) FillMapList();
-  const std::int32_t n = forms.KF_Namen->RecordNumber;
+  // The entry of the record passed to the form (none before a map was selected).
+  const std::int32_t n = Kf.KfNummer;
   ComboBox5->setCurrentIndex(n - 1 < ComboBox5->count() ? n - 1 : -1);
   AfterDialog();
 }
