@@ -1,7 +1,57 @@
 #include "dialogs/Namenaendern.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
 #include "app/Main.h"
 
-TKF_Namen::TKF_Namen(TMainM& main) : FormBase(main, QStringLiteral("KF_Namen"), QStringLiteral("Kennfeld-Daten ändern"), orv::ui::BorderIcons::CloseOnly) {
-  resize(560, 420);
+TKF_Namen::TKF_Namen(TMainM& main)
+    : MapFormBase(main, QStringLiteral("KF_Namen"), QStringLiteral("Kennfeld-Daten ändern"), false) {
+  Button1->setText(QStringLiteral("Uebernehmen"));
+  Button2->setText(QStringLiteral("Abbrechen"));
+  // Only the name, the two label texts and the cross corner are changed here.
+  for (QWidget* w : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4), static_cast<QWidget*>(Edit5),
+                     static_cast<QWidget*>(Edit6), static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(CheckBox2),
+                     static_cast<QWidget*>(CheckBox3), static_cast<QWidget*>(CheckBox4),
+                     static_cast<QWidget*>(CheckBox5), static_cast<QWidget*>(CheckBox6)})
+    w->setEnabled(false);
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
+
+void TKF_Namen::showEvent(QShowEvent* e) {
+  MapFormBase::showEvent(e);
+  if (!e->spontaneous()) FormShow();
+}
+
+void TKF_Namen::FormShow() { Run([&] { Load(); }); }
+
+void TKF_Namen::Load() {
+  if (RecordNumber == 0) RecordNumber = 1;
+  if (Main.db.Datenbankname.empty()) return;
+  UncheckCorners();
+  Main.db.SatzLesen(RecordNumber);
+  ShowValues(orv::LoadMapDefinition(Main.db.Datensatz));
+  setWindowTitle(QStringLiteral("Kennfeld-Daten ändern von Nr: ") + QString::number(RecordNumber));
+}
+
+void TKF_Namen::Save() {
+  if (RecordNumber == 0) RecordNumber = 1;
+  if (Main.db.Datenbankname.empty()) return;
+  // The buffer still holds the record the load read: bytes the form does not own stay.
+  orv::SaveMapDefinition(ReadValues(), RecordNumber, Main.db.Datensatz);
+  Main.db.SatzSchreiben(RecordNumber);
+}
+
+void TKF_Namen::Button1Click() {
+  if (!Run([&] { Save(); })) return;
+  Reset();
+  close();
+}
+
+void TKF_Namen::Button2Click() {
+  Reset();
+  close();
 }
