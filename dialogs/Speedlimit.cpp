@@ -28,6 +28,7 @@ TSpeedlimiter::TSpeedlimiter(TMainM& main)
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
+    b->setMinimumWidth(40);  // three buttons share the narrow window
     return b;
   };
   Button1 = button("Button1", QStringLiteral("OK"));
@@ -35,10 +36,12 @@ TSpeedlimiter::TSpeedlimiter(TMainM& main)
   Button3 = button("Button3", QStringLiteral("Uebernehmen"));
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
-  buttons->addWidget(Button3);
+  buttons->setSpacing(4);
+  buttons->addWidget(Button1, 2);
+  buttons->addWidget(Button2, 3);
+  buttons->addWidget(Button3, 3);
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(Label1);
   layout->addWidget(Edit1);
   layout->addLayout(buttons);

@@ -97,6 +97,11 @@ class RevLimiterDialogsTest : public QObject {
     QCOMPARE(d->Button3->text(), QStringLiteral("Uebernehmen"));
     QCOMPARE(d->findChild<QLineEdit*>(QStringLiteral("Edit1")), d->Edit1);
     QCOMPARE(d->findChild<QPushButton*>(QStringLiteral("Button3")), d->Button3);
+    // Showing keeps the size: the layout fits into it.
+    d->show();
+    QApplication::processEvents();
+    QCOMPARE(d->size(), QSize(260, 141));
+    d->hide();
   }
 
   void limiterShowsAndStores8Bit() {
@@ -298,6 +303,10 @@ class RevLimiterDialogsTest : public QObject {
     QCOMPARE(d->ComboBox2->currentText(), QStringLiteral("Keiner"));
     QCOMPARE(d->Button1->text(), QStringLiteral("OK"));
     QCOMPARE(d->Button2->text(), QStringLiteral("Abbrechen"));
+    d->show();
+    QApplication::processEvents();
+    QCOMPARE(d->size(), QSize(331, 221));
+    d->hide();
   }
 
   void definitionNewDatabase() {
