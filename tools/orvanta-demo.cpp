@@ -6,6 +6,7 @@
 // original with a few ignition cells raised and the boost map raised by 5 %.
 // The database holds the rev limiter record and one record per map; its texts
 // are Windows-1252.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -78,12 +79,13 @@ void FillWithCode(std::vector<std::uint8_t>& img, std::size_t from, std::size_t 
 // The value of cell (c, r), both counted from 0, of map k.
 std::int64_t CellValue(int k, int c, int r) {
   switch (k) {
-    case 0: {  // ignition: more advance with speed, less with load
-      const int v = 40 + 4 * c - 3 * r + ((c * 7 + r * 3) % 5);
+    case 0: {  // ignition: more advance with speed, less with load, a ridge at part load
+      const double ridge = 30.0 * std::exp(-((c - 10) * (c - 10) + (r - 5) * (r - 5)) / 20.0);
+      const int v = 60 + 8 * c - 5 * r + static_cast<int>(ridge);
       return v < 10 ? 10 : v;
     }
-    case 1: return 800 + 250 * c + 420 * r + 15 * c * r;          // injection time
-    case 2: return 1000 + (c < 6 ? c : 6) * 20 * r;               // boost in mbar
+    case 1: return 4000 + 1500 * c + 2000 * r + 40 * c * r;       // injection time
+    case 2: return 12000 + 1500 * c + (c < 6 ? c : 6) * 600 * r;  // boost pressure
     case 3: return 128 + (15 - r) * 8;                            // warm-up enrichment by temperature
     case 4: return c * (c + 3) / 2;                               // acceleration enrichment
     default: return 200 - 5 * c - 8 * r;                          // cold start
