@@ -1,6 +1,7 @@
 #include "maps/Resets.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace orv {
 
@@ -8,7 +9,9 @@ std::int64_t CopyRange(std::span<const std::uint8_t> orig, std::span<std::uint8_
                        std::int64_t count) {
   if (count <= 0) return 0;
   const std::int64_t lo = std::max<std::int64_t>(offset, 0);
-  const std::int64_t hi = std::min({offset + count, static_cast<std::int64_t>(orig.size()),
+  // offset + count may not fit in 64 bits for a huge count; the image ends long before.
+  const std::int64_t end = offset > 0 && count > INT64_MAX - offset ? INT64_MAX : offset + count;
+  const std::int64_t hi = std::min({end, static_cast<std::int64_t>(orig.size()),
                                     static_cast<std::int64_t>(tun.size())});
   if (hi <= lo) return 0;
   std::copy(orig.begin() + lo, orig.begin() + hi, tun.begin() + lo);
@@ -23,7 +26,9 @@ std::int64_t MapResetByteCount(const MapLayout& m) {
 
 PatchRecorder::PatchRecorder(std::span<const std::uint8_t> tuning, std::int64_t offset, std::int64_t count) {
   const std::int64_t lo = std::clamp<std::int64_t>(offset, 0, static_cast<std::int64_t>(tuning.size()));
-  const std::int64_t hi = std::clamp<std::int64_t>(offset + std::max<std::int64_t>(count, 0), lo,
+  const std::int64_t room = std::max<std::int64_t>(count, 0);
+  const std::int64_t end = offset > 0 && room > INT64_MAX - offset ? INT64_MAX : offset + room;
+  const std::int64_t hi = std::clamp<std::int64_t>(end, lo,
                                                    static_cast<std::int64_t>(tuning.size()));
   offset_ = lo;
   before_.assign(tuning.begin() + lo, tuning.begin() + hi);
