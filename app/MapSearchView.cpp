@@ -311,7 +311,8 @@ void MapSearchView::AbbrechenClick() {
 }
 
 void MapSearchView::Progress(std::uint64_t generation, int permille) {
-  if (generation != generation_) return;
+  // Steps of a scan that has already finished change nothing.
+  if (generation != generation_ || !job_) return;
   Fortschritt->setValue(permille);
 }
 

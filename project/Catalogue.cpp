@@ -42,6 +42,8 @@ void LoadActiveMap(ActiveMap& m, std::int32_t index, const TDatensatz& rec, cons
   m.KfAdresse = ScaleAddress(ParseHex(rec.get(fld::Anfangsadresse)), systemcode);
   m.KfTyp = rec.get(fld::KennfeldTyp);
   const char k = rec.get(fld::Kreuz);
+  // A byte never written (record 0, a new record) names no corner: the last one stays.
+  if (k == '\0') return;
   if (k < '0' || k > '9') throw EConvertError::NotAnInteger(Cp1252ToUtf8(std::string(1, k)));
   m.KfKreuz = k - '0';
 }

@@ -125,10 +125,12 @@ TEST(MalformedDatabase, SizesAroundOneRecord) {
       EXPECT_EQ(rec.get(fld::XBeschriftung), "N16");
       // The map list stays empty and nothing selected loads record 0: no map to draw.
       EXPECT_TRUE(db.AtEnd(1));
-      // Record 0 does not use `Kreuz` (a 0 byte here), so loading it as the
-      // active map ends with the conversion error after the dimensions are set.
+      // Record 0 does not use `Kreuz` (a 0 byte here): loading it as the active
+      // map keeps the corner it had and draws nothing.
       ActiveMap m;
-      EXPECT_THROW(LoadActiveMap(m, 0, rec, "N16"), EConvertError);
+      m.KfKreuz = 2;
+      EXPECT_NO_THROW(LoadActiveMap(m, 0, rec, "N16"));
+      EXPECT_EQ(m.KfKreuz, 2);
       EXPECT_EQ(m.KfZellen, 0);
       EXPECT_FALSE(DrawsAsSurface(m));
       EXPECT_FALSE(DrawsAsChart(m));
