@@ -65,11 +65,6 @@ QString CorrectionMessage(orv::CorrectionError e) {
 
 TChecksumme::TChecksumme(TMainM& main)
     : FormBase(main, QStringLiteral("Checksumme"), QStringLiteral("Checksumme"), orv::ui::BorderIcons::CloseOnly) {
-  auto label = [this](const char* name, const QString& text) {
-    auto* l = new QLabel(text, this);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-  };
   auto radio = [](QWidget* parent, const char* name, const QString& text) {
     auto* r = new QRadioButton(text, parent);
     r->setObjectName(QString::fromLatin1(name));
@@ -80,12 +75,6 @@ TChecksumme::TChecksumme(TMainM& main)
     g->setObjectName(QString::fromLatin1(name));
     return g;
   };
-  auto button = [this](const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-  };
   auto hexField = [this](const char* name) {
     auto* e = new QLineEdit(this);
     e->setObjectName(QString::fromLatin1(name));
@@ -95,15 +84,15 @@ TChecksumme::TChecksumme(TMainM& main)
   };
 
   // ---- results
-  Label1 = label("Label1", QStringLiteral("Original-Datei:"));
-  Label2 = label("Label2", QStringLiteral("Tuning-Datei:"));
-  Label3 = label("Label3", QStringLiteral("Differenz:"));
-  Label4 = label("Label4", QStringLiteral("Byte:"));
-  Label5 = label("Label5", kPlaceholder);
-  Label6 = label("Label6", kPlaceholder);
-  Label7 = label("Label7", kPlaceholder);
-  Label8 = label("Label8", kPlaceholder);
-  Label10 = label("Label10", QStringLiteral("Hinweis: ein einzelnes Byte am Ende des Bereichs wurde nicht mitgezählt."));
+  Label1 = NewLabel("Label1", QStringLiteral("Original-Datei:"));
+  Label2 = NewLabel("Label2", QStringLiteral("Tuning-Datei:"));
+  Label3 = NewLabel("Label3", QStringLiteral("Differenz:"));
+  Label4 = NewLabel("Label4", QStringLiteral("Byte:"));
+  Label5 = NewLabel("Label5", kPlaceholder);
+  Label6 = NewLabel("Label6", kPlaceholder);
+  Label7 = NewLabel("Label7", kPlaceholder);
+  Label8 = NewLabel("Label8", kPlaceholder);
+  Label10 = NewLabel("Label10", QStringLiteral("Hinweis: ein einzelnes Byte am Ende des Bereichs wurde nicht mitgezählt."));
   Label10->setWordWrap(true);
   Label10->hide();
 
@@ -188,15 +177,15 @@ TChecksumme::TChecksumme(TMainM& main)
   summen->addWidget(RadioButton18);
 
   // ---- correction
-  Label11 = label("Label11", QStringLiteral("Korrektur-Adresse (Hex):"));
+  Label11 = NewLabel("Label11", QStringLiteral("Korrektur-Adresse (Hex):"));
   Edit3 = hexField("Edit3");
-  Button5 = button("Button5", QStringLiteral("Korrigieren"));
+  Button5 = NewButton("Button5", QStringLiteral("Korrigieren"));
 
   // ---- bottom row
-  Button1 = button("Button1", QStringLiteral("OK"));
-  Button2 = button("Button2", QStringLiteral("Abbrechen"));
-  Button3 = button("Button3", QStringLiteral("Refresh"));
-  Button4 = button("Button4", QStringLiteral("senden"));
+  Button1 = NewButton("Button1", QStringLiteral("OK"));
+  Button2 = NewButton("Button2", QStringLiteral("Abbrechen"));
+  Button3 = NewButton("Button3", QStringLiteral("Refresh"));
+  Button4 = NewButton("Button4", QStringLiteral("senden"));
 
   // ---- layout: results top left, options below, buttons along the bottom
   auto* results = new QGridLayout;

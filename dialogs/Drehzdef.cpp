@@ -25,14 +25,9 @@ using orv::ui::Ui;
 TSpeedlimitdef::TSpeedlimitdef(TMainM& main)
     : FormBase(main, QStringLiteral("Speedlimitdef"), QStringLiteral("Drehzahlbegrenzer definieren"),
                orv::ui::BorderIcons::CloseOnly) {
-  auto label = [this](const char* name, const QString& caption) {
-    auto* l = new QLabel(caption, this);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-  };
-  Label1 = label("Label1", QStringLiteral("Adresse in Hex:"));
-  Label2 = label("Label2", QStringLiteral("Faktor:"));
-  Label3 = label("Label3", QStringLiteral("Typ:"));
+  Label1 = NewLabel("Label1", QStringLiteral("Adresse in Hex:"));
+  Label2 = NewLabel("Label2", QStringLiteral("Faktor:"));
+  Label3 = NewLabel("Label3", QStringLiteral("Typ:"));
 
   Edit1 = new QLineEdit(QStringLiteral("0"), this);
   Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -49,14 +44,8 @@ TSpeedlimitdef::TSpeedlimitdef(TMainM& main)
   Label2->setBuddy(Edit2);
   Label3->setBuddy(ComboBox2);
 
-  auto button = [this](const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-  };
-  Button1 = button("Button1", QStringLiteral("OK"));
-  Button2 = button("Button2", QStringLiteral("Abbrechen"));
+  Button1 = NewButton("Button1", QStringLiteral("OK"));
+  Button2 = NewButton("Button2", QStringLiteral("Abbrechen"));
 
   auto* grid = new QGridLayout;
   grid->addWidget(Label1, 0, 0);

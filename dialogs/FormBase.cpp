@@ -1,5 +1,8 @@
 #include "dialogs/FormBase.h"
 
+#include <QLabel>
+#include <QPushButton>
+
 #include "app/Main.h"
 
 namespace orv::ui {
@@ -13,6 +16,19 @@ FormBase::FormBase(TMainM& main, const QString& objectName, const QString& capti
   if (icons == BorderIcons::CloseOnly || icons == BorderIcons::SystemMenuOnly)
     f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   setWindowFlags(f);
+}
+
+QLabel* FormBase::NewLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* l = new QLabel(text, parent ? parent : this);
+  l->setObjectName(QString::fromLatin1(name));
+  return l;
+}
+
+QPushButton* FormBase::NewButton(const char* name, const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent ? parent : this);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setAutoDefault(false);
+  return b;
 }
 
 }  // namespace orv::ui

@@ -3,6 +3,9 @@
 // project state through the main window.
 #include <QDialog>
 
+class QLabel;
+class QPushButton;
+
 class TMainM;
 
 namespace orv::ui {
@@ -16,6 +19,9 @@ class FormBase : public QDialog {
 
  protected:
   TMainM& Main;
+  // A label or a push button with its object name, a child of `parent` (the form by default).
+  QLabel* NewLabel(const char* name, const QString& text, QWidget* parent = nullptr);
+  QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent = nullptr);
   // Runs a handler, showing any runtime error in the central box; false if it failed.
   template <typename F>
   bool Run(F&& f);

@@ -9,18 +9,13 @@
 
 TInfo::TInfo(TMainM& main)
     : FormBase(main, QStringLiteral("Info"), QStringLiteral("Infos Orvanta 2000"), orv::ui::BorderIcons::None) {
-  auto label = [this](const char* name, const QString& caption) {
-    auto* l = new QLabel(caption, this);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-  };
-  Label1 = label("Label1", QStringLiteral("Empfohlene Bildschirmauslösung: 640 x 480"));
-  Label2 = label("Label2", QStringLiteral("Weitere Infos: Klick mit rechter Maustaste"));
-  Label3 = label("Label3", QStringLiteral("auf den Hintergrund"));
-  Label4 = label("Label4", QStringLiteral("Development by:"));
-  Label5 = label("Label5", QStringLiteral("Orvanta-Team"));
-  Label6 = label("Label6", QStringLiteral("+"));
-  Label7 = label("Label7", QStringLiteral("Open-Source-Gemeinschaft"));
+  Label1 = NewLabel("Label1", QStringLiteral("Empfohlene Bildschirmauslösung: 640 x 480"));
+  Label2 = NewLabel("Label2", QStringLiteral("Weitere Infos: Klick mit rechter Maustaste"));
+  Label3 = NewLabel("Label3", QStringLiteral("auf den Hintergrund"));
+  Label4 = NewLabel("Label4", QStringLiteral("Development by:"));
+  Label5 = NewLabel("Label5", QStringLiteral("Orvanta-Team"));
+  Label6 = NewLabel("Label6", QStringLiteral("+"));
+  Label7 = NewLabel("Label7", QStringLiteral("Open-Source-Gemeinschaft"));
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
 

@@ -29,14 +29,9 @@ TSetup::TSetup(TMainM& main)
     : FormBase(main, QStringLiteral("Setup"), QStringLiteral("Hardware-Setup"), orv::ui::BorderIcons::CloseOnly) {
   GroupBox1 = new QGroupBox(QStringLiteral("Emulator-Einstellungen"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-  auto label = [this](const char* name, const QString& caption) {
-    auto* l = new QLabel(caption, GroupBox1);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-  };
-  Label1 = label("Label1", QStringLiteral("Emulator-Modell:"));
-  Label2 = label("Label2", QStringLiteral("Port:"));
-  Label3 = label("Label3", QStringLiteral("Baud:"));
+  Label1 = NewLabel("Label1", QStringLiteral("Emulator-Modell:"), GroupBox1);
+  Label2 = NewLabel("Label2", QStringLiteral("Port:"), GroupBox1);
+  Label3 = NewLabel("Label3", QStringLiteral("Baud:"), GroupBox1);
 
   ComboBox2 = new QComboBox(GroupBox1);
   ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
@@ -58,15 +53,9 @@ TSetup::TSetup(TMainM& main)
   Label2->setBuddy(ComboBox1);
   Label3->setBuddy(ComboBox3);
 
-  auto button = [this](const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-  };
-  Button1 = button("Button1", QStringLiteral("OK"));
-  Button2 = button("Button2", QStringLiteral("übernehmen"));
-  Button3 = button("Button3", QStringLiteral("abbrechen"));
+  Button1 = NewButton("Button1", QStringLiteral("OK"));
+  Button2 = NewButton("Button2", QStringLiteral("übernehmen"));
+  Button3 = NewButton("Button3", QStringLiteral("abbrechen"));
 
   auto* grid = new QGridLayout(GroupBox1);
   grid->addWidget(Label1, 0, 0);

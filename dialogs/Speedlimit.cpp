@@ -24,16 +24,10 @@ TSpeedlimiter::TSpeedlimiter(TMainM& main)
   Edit1 = new QLineEdit(QStringLiteral("0"), this);
   Edit1->setObjectName(QStringLiteral("Edit1"));
   Edit1->setAutoFillBackground(true);
-  auto button = [this](const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    b->setMinimumWidth(40);  // three buttons share the narrow window
-    return b;
-  };
-  Button1 = button("Button1", QStringLiteral("OK"));
-  Button2 = button("Button2", QStringLiteral("Abbrechen"));
-  Button3 = button("Button3", QStringLiteral("Uebernehmen"));
+  Button1 = NewButton("Button1", QStringLiteral("OK"));
+  Button2 = NewButton("Button2", QStringLiteral("Abbrechen"));
+  Button3 = NewButton("Button3", QStringLiteral("Uebernehmen"));
+  for (QPushButton* b : {Button1, Button2, Button3}) b->setMinimumWidth(40);  // three share the narrow window
 
   auto* buttons = new QHBoxLayout;
   buttons->setSpacing(4);
