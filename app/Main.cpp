@@ -528,7 +528,9 @@ void TMainM::CreateDatabase(const QString& chosen) {
   db.Datei.Create(ToUtf8Path(path));
   db.Datenbankname = ToUtf8Path(path);
   setWindowTitle(kTitle + QStringLiteral("       ") + path);
+  // Record 0 of a new file starts from a clean buffer, not from the record read last.
   orv::TDatensatz& r = db.Datensatz;
+  r = orv::TDatensatz{};
   r.set(orv::fld::Kennfeldname, "Drehzahlbegrenzer");
   r.set(orv::fld::Anfangsadresse, "0");
   r.set(orv::fld::XDimension, 0);
