@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
+#include <cstdint>
 #include <memory>
 
 #include "graphics/Canvas.h"
@@ -14,6 +15,8 @@
 namespace orv::ui {
 
 // Draws onto the back buffer with one-pixel lines, no antialiasing.
+// Draws onto the back buffer: one-pixel lines straight into its pixels (clipped to
+// the image, the end point left out as a line-to does), texts through QPainter.
 class QtCanvas : public Canvas {
  public:
   QtCanvas(QImage& image, const QFont& font, QColor fontColour);
@@ -26,11 +29,14 @@ class QtCanvas : public Canvas {
   void TextOut(int x, int y, std::string_view cp1252) override;
 
  private:
+  void Line(int x0, int y0, int x1, int y1);
   QImage& image_;
-  QPainter painter_;
+  QFont font_;
   QColor fontColour_;
-  QPen pen_;
-  QPoint pos_;
+  std::uint32_t pen_ = 0xFF000000u;
+  std::uint32_t* bits_ = nullptr;
+  qsizetype stride_ = 0;  // pixels per image row
+  int px_ = 0, py_ = 0;
 };
 
 class DrawingArea : public QWidget {

@@ -1,6 +1,5 @@
 // A whole redraw of the largest map into the window's back buffer, next to the
-// very same lines drawn raw with QPainter: the ratio shows what the scene code
-// adds on top of painting.
+// very same lines drawn raw with QPainter, one call a line.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -28,7 +27,9 @@ struct Setup {
   QImage buffer{1280, 800, QImage::Format_RGB32};
   QFont font;
 
-  Setup() {
+  // smooth: a map as controllers hold them; noisy: every cell jumps (the worst case,
+  // long up-and-down lines everywhere).
+  explicit Setup(bool smooth) {
     BuildTrigTables(trig);
     ViewStart(view, buffer.width(), buffer.height());
     flags.OriginalZeigen = flags.TuningZeigen = true;
@@ -46,28 +47,38 @@ struct Setup {
       images.OriginalPuffer[i] = static_cast<std::uint8_t>(i * 7 + (i >> 7));
       images.TuningPuffer[i] = static_cast<std::uint8_t>(i * 11 + (i >> 5));
     }
+    if (smooth) {
+      for (int r = 0; r < 64; ++r)
+        for (int c = 0; c < 64; ++c) {
+          const int v = 8000 + 500 * c + 300 * r + 20 * c * r;  // "I16", low byte first
+          const std::size_t at = 0x100 + 2 * std::size_t(r * 64 + c);
+          images.OriginalPuffer[at] = images.TuningPuffer[at] = static_cast<std::uint8_t>(v & 0xFF);
+          images.OriginalPuffer[at + 1] = static_cast<std::uint8_t>(v >> 8);
+          images.TuningPuffer[at + 1] = static_cast<std::uint8_t>((v + 40 * c) >> 8);
+        }
+    }
     images.OriginalGroesse = images.TuningGroesse = static_cast<std::int32_t>(size);
     font.setPixelSize(11);
   }
 };
 
-Setup& Shared() {
-  static Setup s;
-  return s;
+Setup& Shared(bool smooth) {
+  static Setup smoothSetup(true), noisySetup(false);
+  return smooth ? smoothSetup : noisySetup;
 }
 
 void BM_RedrawViewIntoBackBuffer(benchmark::State& state) {
-  Setup& s = Shared();
+  Setup& s = Shared(state.range(0) != 0);
   for (auto _ : state) {
     ui::QtCanvas canvas(s.buffer, s.font, QColor(255, 0, 0));
     RedrawView(*s.scene, s.trig, s.view, s.flags, s.map, s.images, s.colours, canvas);
   }
 }
-BENCHMARK(BM_RedrawViewIntoBackBuffer)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RedrawViewIntoBackBuffer)->ArgName("smooth")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The same erase, lines and texts, replayed straight onto a QPainter.
 void BM_SameLinesRawQPainter(benchmark::State& state) {
-  Setup& s = Shared();
+  Setup& s = Shared(state.range(0) != 0);
   RecordingCanvas rec(s.buffer.width(), s.buffer.height());
   RedrawView(*s.scene, s.trig, s.view, s.flags, s.map, s.images, s.colours, rec);
   const auto& lines = rec.Lines();
@@ -91,7 +102,7 @@ void BM_SameLinesRawQPainter(benchmark::State& state) {
   }
   state.counters["lines"] = static_cast<double>(lines.size());
 }
-BENCHMARK(BM_SameLinesRawQPainter)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SameLinesRawQPainter)->ArgName("smooth")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 
