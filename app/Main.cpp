@@ -83,6 +83,19 @@ class TuningPatchCommand : public QUndoCommand {
   bool first_ = true;
 };
 
+// The application's colours, every role marked as set, so a child keeps them
+// whatever colour the picture behind it takes.
+QPalette OrdinaryPalette() {
+  QPalette p = QApplication::palette();
+  for (int g = 0; g < QPalette::NColorGroups; ++g)
+    for (int r = 0; r < QPalette::NColorRoles; ++r) {
+      const auto group = static_cast<QPalette::ColorGroup>(g);
+      const auto role = static_cast<QPalette::ColorRole>(r);
+      p.setBrush(group, role, p.brush(group, role));
+    }
+  return p;
+}
+
 // Pictures of the file buttons, drawn rather than loaded.
 QIcon MakeIcon(const QString& kind) {
   QPixmap pm(21, 21);
@@ -157,6 +170,12 @@ TMainM::TMainM() {
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The table keeps the ordinary colours whatever the picture's background is.
+  for (QWidget* w : std::initializer_list<QWidget*>{StringGrid1, StringGrid1->verticalHeader(),
+                                                    StringGrid1->horizontalHeader(), StringGrid1->viewport()}) {
+    w->setPalette(OrdinaryPalette());
+    w->setAutoFillBackground(true);
+  }
   StringGrid1->hide();
   connect(StringGrid1, &QTableWidget::cellClicked, this,
           [this](int r, int c) { Guard(this, [&] { StringGrid1Click(r, c); }); });
@@ -354,7 +373,7 @@ void TMainM::BuildToolBar() {
   Panel1 = new QWidget(area);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setAutoFillBackground(true);
-  Panel1->setPalette(QApplication::palette());
+  Panel1->setPalette(OrdinaryPalette());
   Panel1->setGeometry(0, 0, 638, kPanelHeight);
 
   group1_ = std::make_unique<orv::ui::SpeedButtonGroup>(1);
@@ -1063,12 +1082,18 @@ void TMainM::FillTable() {
   StringGrid1->setColumnCount(sensible ? cols : 0);
   StringGrid1->setRowCount(sensible ? rows : 0);
   if (!sensible) return;
-  // Axis labels: start value and factor of the record where it defines them.
+  // Axis labels: start value and factor of the record where it sets them to more than
+  // a plain count (start 0 or 1 with factor 1); otherwise the numbers from 1.
   const double xf = db.Datensatz.get(orv::fld::XFaktor), yf = db.Datensatz.get(orv::fld::YFaktor);
   const std::int32_t xa = db.Datensatz.get(orv::fld::XAnfangswert), ya = db.Datensatz.get(orv::fld::YAnfangswert);
-  QStringList h, v;
-  for (int c = 0; c < cols; ++c) h << (xf != 0 ? QString::number(xa + c * xf, 'g', 15) : QString::number(c + 1));
-  for (int r = 0; r < rows; ++r) v << (yf != 0 ? QString::number(ya + r * yf, 'g', 15) : QString::number(r + 1));
+  auto axis = [](int count, std::int32_t start, double factor) {
+    const bool values = factor != 0 && !(factor == 1 && (start == 0 || start == 1));
+    QStringList labels;
+    for (int i = 0; i < count; ++i)
+      labels << (values ? QString::number(start + i * factor, 'g', 15) : QString::number(i + 1));
+    return labels;
+  };
+  const QStringList h = axis(cols, xa, xf), v = axis(rows, ya, yf);
   StringGrid1->setHorizontalHeaderLabels(h);
   StringGrid1->setVerticalHeaderLabels(v);
   const QColor changed(255, 220, 160);
