@@ -181,6 +181,8 @@ TMainM::TMainM() {
           [this](int r, int c) { Guard(this, [&] { StringGrid1Click(r, c); }); });
 
   SearchView = new orv::ui::MapSearchView(*this, area);
+  SearchView->setPalette(OrdinaryPalette());
+  SearchView->setAutoFillBackground(true);
   SearchView->hide();
 
   connect(area, &orv::ui::DrawingArea::mousePressed, this, [this](QMouseEvent* e) {
