@@ -385,7 +385,7 @@ void TMainM::BuildToolBar() {
   group2_->AllowAllUp = true;  // none of "ZD", "SR", "ST" is down at start
   group5_->AllowAllUp = true;
 
-  struct Spec {
+  struct ButtonLayout {
     SpeedButton** slot;
     const char* name;
     const char* caption;
@@ -395,7 +395,7 @@ void TMainM::BuildToolBar() {
     int left, top, size;
     void (TMainM::*handler)();
   };
-  const Spec specs[] = {
+  const ButtonLayout buttons[] = {
       {&SpeedButton4, "SpeedButton4", "", "Zurück", true, nullptr, 5, 2, 33, &TMainM::SpeedButton4Click},
       {&SpeedButton5, "SpeedButton5", "", "Vorwärts", true, nullptr, 38, 2, 33, &TMainM::SpeedButton5Click},
       {&SpeedButton1, "SpeedButton1", "", "Datenbank öffnen", true, nullptr, 72, 6, 25, &TMainM::Datenbankffnen1Click},
@@ -432,7 +432,7 @@ void TMainM::BuildToolBar() {
       {&SpeedButton22, "SpeedButton22", "KS", "Kennfelder suchen", true, group3_.get(), 560, 8, 25,
        &TMainM::SpeedButton22Click},
   };
-  for (const Spec& s : specs) {
+  for (const ButtonLayout& s : buttons) {
     auto* b = new SpeedButton(Panel1, s.group);
     b->setObjectName(QString::fromLatin1(s.name));
     b->setText(QString::fromUtf8(s.caption));
