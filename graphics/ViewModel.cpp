@@ -200,9 +200,27 @@ inline Point2i ProjectOne(const Point3d& q, double d, int mx, int my) {
 #endif
 
 template <int N>
-void Rotate(PointSet<N>& p, int count, const Turn& t) {
+void RotatePlain(PointSet<N>& p, int count, const Turn& t) {
   for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i) p.Drehpunkte[i] = RotateOne(p.Modellpunkte[i], t);
 }
+
+#if defined(__GNUC__) && defined(__x86_64__)
+template <int N>
+__attribute__((target("avx2"))) void RotateWide(PointSet<N>& p, int count, const Turn& t) {
+  for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i) p.Drehpunkte[i] = RotateOne(p.Modellpunkte[i], t);
+}
+bool HasAvx2();
+template <int N>
+void Rotate(PointSet<N>& p, int count, const Turn& t) {
+  if (HasAvx2()) RotateWide(p, count, t);
+  else RotatePlain(p, count, t);
+}
+#else
+template <int N>
+void Rotate(PointSet<N>& p, int count, const Turn& t) {
+  RotatePlain(p, count, t);
+}
+#endif
 
 template <int N>
 void Zoom(PointSet<N>& p, int count, double f) {
@@ -215,10 +233,57 @@ void Pan(PointSet<N>& p, int count, double dx, double dy) {
 }
 
 template <int N>
-void Project(PointSet<N>& p, int count, double d, int mx, int my) {
+void ProjectPlain(PointSet<N>& p, int count, double d, int mx, int my) {
   for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i)
     p.Bildpunkte[i] = ProjectOne(p.Zoompunkte[i], d, mx, my);
 }
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// Where the processor has AVX2, two points share one four-lane division. Each lane
+// computes exactly what ProjectOne does (the same correctly rounded operations).
+typedef double Lanes4d __attribute__((vector_size(32)));
+typedef int Lanes4i __attribute__((vector_size(16)));
+
+template <int N>
+__attribute__((target("avx2"))) void ProjectWide(PointSet<N>& p, int count, double d, int mx, int my) {
+  const Lanes4d lo = {-kIntLimit, -kIntLimit, -kIntLimit, -kIntLimit};
+  const Lanes4d hi = {kIntLimit, kIntLimit, kIntLimit, kIntLimit};
+  const Lanes4d magic = {kRoundMagic, kRoundMagic, kRoundMagic, kRoundMagic};
+  std::size_t i = 1;
+  const auto last = static_cast<std::size_t>(count);
+  for (; i + 1 <= last; i += 2) {
+    const Point3d& a = p.Zoompunkte[i];
+    const Point3d& b = p.Zoompunkte[i + 1];
+    const double wa = a.z + d, wb = b.z + d;
+    const Lanes4d num = {a.x * d, -a.y * d, b.x * d, -b.y * d};
+    const Lanes4d den = {wa, wa, wb, wb};
+    Lanes4d r = num / den;
+    r = r > lo ? r : lo;
+    r = r < hi ? r : hi;
+    r = (r + magic) - magic;
+    const Lanes4i n = __builtin_convertvector(r, Lanes4i);
+    p.Bildpunkte[i] = Point2i{n[0] + mx, n[1] + my};
+    p.Bildpunkte[i + 1] = Point2i{n[2] + mx, n[3] + my};
+  }
+  if (i == last) p.Bildpunkte[i] = ProjectOne(p.Zoompunkte[i], d, mx, my);
+}
+
+bool HasAvx2() {
+  static const bool yes = __builtin_cpu_supports("avx2");
+  return yes;
+}
+
+template <int N>
+void Project(PointSet<N>& p, int count, double d, int mx, int my) {
+  if (HasAvx2()) ProjectWide(p, count, d, mx, my);
+  else ProjectPlain(p, count, d, mx, my);
+}
+#else
+template <int N>
+void Project(PointSet<N>& p, int count, double d, int mx, int my) {
+  ProjectPlain(p, count, d, mx, my);
+}
+#endif
 
 Turn TurnOf(const TrigTables& t, const ViewParams& v) {
   const auto A = static_cast<std::size_t>(AngleIndex(v.Drehwinkel));
