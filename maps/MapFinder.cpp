@@ -485,7 +485,29 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     finder.Scan(s, report);
   }
 
-  std::vector<Found> kept = Merge(std::move(finder.found()));
+  // An 8-bit map read two bytes at a time also looks like a smooth 16-bit one, but
+  // its two bytes are neighbouring cells and so nearly equal, which the high and
+  // low byte of a real 16-bit value seldom are: such hits lose weight, so the
+  // 8-bit reading of the same bytes wins the merge.
+  std::vector<Found> all = std::move(finder.found());
+  for (Found& h : all) {
+    if (h.type != CellType::M16 && h.type != CellType::I16) continue;
+    const std::int64_t end = std::min<std::int64_t>(h.offset + h.bytes, static_cast<std::int64_t>(image.size()) - 1);
+    int lo = 255, hi = 0;
+    for (std::int64_t i = h.offset; i <= end; ++i) {
+      lo = std::min<int>(lo, image[static_cast<std::size_t>(i)]);
+      hi = std::max<int>(hi, image[static_cast<std::size_t>(i)]);
+    }
+    const int near = std::max(6, (hi - lo) / 12);
+    std::int64_t close = 0, pairs = 0;
+    for (std::int64_t i = h.offset; i + 1 <= end; i += 2, ++pairs) {
+      const int a = image[static_cast<std::size_t>(i)], b = image[static_cast<std::size_t>(i + 1)];
+      if (std::abs(a - b) <= near) ++close;
+    }
+    const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
+    if (share > 0.3) h.score *= 1.0 - share;
+  }
+  std::vector<Found> kept = Merge(std::move(all));
   std::vector<MapCandidate> out;
   out.reserve(kept.size());
   for (const Found& k : kept) {

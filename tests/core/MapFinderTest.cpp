@@ -81,6 +81,25 @@ TEST(MapFinder, FindsPlantedMapInRandomBytesWithTypeAndWidth) {
   }
 }
 
+// An 8-bit map whose neighbouring cells are close reads as a smooth 16-bit map too;
+// the 8-bit reading must win, followed by a real 16-bit map right behind it.
+TEST(MapFinder, EightBitMapIsNotTakenForSixteenBit) {
+  Bytes b = RandomBytes(91, 8192);
+  for (int r = 0; r < 16; ++r)
+    for (int c = 0; c < 16; ++c) {
+      const double ridge = 30.0 * std::exp(-((c - 10) * (c - 10) + (r - 5) * (r - 5)) / 20.0);
+      b[std::size_t(0x1000 + r * 16 + c)] = static_cast<std::uint8_t>(std::max(10, 60 + 8 * c - 5 * r + int(ridge)));
+    }
+  for (int r = 0; r < 12; ++r)
+    for (int c = 0; c < 16; ++c)
+      WriteValue(b, 0x1100 + 2 * (r * 16 + c), CellType::M16, 4000 + 1500 * c + 2000 * r + 40 * c * r);
+  const auto found = FindMaps(b, FinderOptions{});
+  ASSERT_FALSE(found.empty());
+  EXPECT_EQ(found[0].offset, 0x1000);
+  EXPECT_EQ(found[0].type, CellType::N);
+  EXPECT_EQ(found[0].columns, 16);
+}
+
 TEST(MapFinder, RejectsConstantFillsAndCounters) {
   Bytes zeros(65536, 0x00), ones(65536, 0xFF), mixed(65536);
   for (std::size_t i = 0; i < mixed.size(); ++i) mixed[i] = (i / 300) % 2 ? 0xFF : 0x00;
