@@ -380,6 +380,8 @@ void ZoomPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const Active
 
 void PanPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const ActiveMap& m, const ImageSet& img) {
   const double dx = v.VerschiebungX, dy = v.VerschiebungY;
+  // Adding zero changes no point (at most the sign of a zero, which no screen point shows).
+  if (dx == 0 && dy == 0) return;
   ForEachShownLayer(s, f, m, img, [&](auto& set, int n) { Pan(set, n, dx, dy); });
 }
 
