@@ -724,8 +724,8 @@ void TMainM::SelectListEntryQuietly(int index) {
   ComboBox5->setCurrentIndex(index >= 0 && index < ComboBox5->count() ? index : -1);
 }
 
-void TMainM::SpeedButton4Click() {
-  if (history.Back()) SelectListEntryQuietly(history.Current() - 1);
+void TMainM::StepHistory(bool back) {
+  if (back ? history.Back() : history.Forward()) SelectListEntryQuietly(history.Current() - 1);
   UpdateHistoryButtons();
   if (SpeedButton20->isDown()) {
     LoadActiveMap();
@@ -733,14 +733,9 @@ void TMainM::SpeedButton4Click() {
   }
 }
 
-void TMainM::SpeedButton5Click() {
-  if (history.Forward()) SelectListEntryQuietly(history.Current() - 1);
-  UpdateHistoryButtons();
-  if (SpeedButton20->isDown()) {
-    LoadActiveMap();
-    DrawActiveMap();
-  }
-}
+void TMainM::SpeedButton4Click() { StepHistory(true); }
+
+void TMainM::SpeedButton5Click() { StepHistory(false); }
 
 // ============================================================== drawing
 
@@ -1046,31 +1041,51 @@ std::pair<std::int64_t, std::int64_t> MapBytes(const orv::MapLayout& m) {
 }
 }  // namespace
 
-void TMainM::FormClick() {
+void TMainM::ApplyClickEdit(ClickEdit what) {
   const orv::MapLayout m = ActiveLayout();
   const auto [start, count] = MapBytes(m);
-  const auto& points = view.scene->Tuning.Bildpunkte;
-  if (SpeedButton20->isDown()) {
-    edit.SelectedCell = orv::PickCell(points, Kf.KfZellen, view.params.MausLetztX, view.params.MausLetztY);
-    const int step = EditStep();
-    const orv::EditMode mode = EditModeNow();
-    if (SpeedButton12->isDown() && edit.SelectedCell > 0)
-      TuningEdit(QStringLiteral("Wert ändern"), m.CellOffset(edit.SelectedCell), orv::CellWidth(m.type), [&] {
-        orv::ChangeCell(images.Tuning(), images.TuningMutable(), m, edit.SelectedCell, step, mode);
-      });
-    if (SpeedButton13->isDown() && edit.SelectedCell > 0)
-      TuningEdit(QStringLiteral("9 Werte ändern"), start, count,
-                 [&] { orv::ChangeNine(images.TuningMutable(), m, edit.SelectedCell, step, mode); });
-    if (SpeedButton15->isDown())
+  const std::int64_t cell = edit.SelectedCell;
+  const int step = EditStep();
+  const orv::EditMode mode = EditModeNow();
+  const std::int64_t cellOffset = m.CellOffset(cell), cellBytes = orv::CellWidth(m.type);
+  switch (what) {
+    case ClickEdit::One:
+      if (cell > 0)
+        TuningEdit(QStringLiteral("Wert ändern"), cellOffset, cellBytes,
+                   [&] { orv::ChangeCell(images.Tuning(), images.TuningMutable(), m, cell, step, mode); });
+      break;
+    case ClickEdit::Nine:
+      if (cell > 0)
+        TuningEdit(QStringLiteral("9 Werte ändern"), start, count,
+                   [&] { orv::ChangeNine(images.TuningMutable(), m, cell, step, mode); });
+      break;
+    case ClickEdit::All:
       TuningEdit(QStringLiteral("Kennfeld ändern"), start, count,
                  [&] { orv::ChangeAll(images.TuningMutable(), m, step, mode); });
+      break;
+    case ClickEdit::Reset:
+      if (cell > 0 && orv::IsMapEditType(m.type))
+        TuningEdit(QStringLiteral("Wert zurücksetzen"), cellOffset, cellBytes,
+                   [&] { orv::CopyCell(images.Original(), images.TuningMutable(), m, cell); });
+      break;
+  }
+}
+
+void TMainM::FormClick() {
+  const auto& points = view.scene->Tuning.Bildpunkte;
+  auto pick = [&] {
+    edit.SelectedCell = orv::PickCell(points, Kf.KfZellen, view.params.MausLetztX, view.params.MausLetztY);
+  };
+  if (SpeedButton20->isDown()) {
+    pick();
+    if (SpeedButton12->isDown()) ApplyClickEdit(ClickEdit::One);
+    if (SpeedButton13->isDown()) ApplyClickEdit(ClickEdit::Nine);
+    if (SpeedButton15->isDown()) ApplyClickEdit(ClickEdit::All);
     RedrawAfterEdit();
   }
   if (SpeedButton14->isDown()) {
-    edit.SelectedCell = orv::PickCell(points, Kf.KfZellen, view.params.MausLetztX, view.params.MausLetztY);
-    if (edit.SelectedCell > 0 && orv::IsMapEditType(m.type))
-      TuningEdit(QStringLiteral("Wert zurücksetzen"), m.CellOffset(edit.SelectedCell), orv::CellWidth(m.type),
-                 [&] { orv::CopyCell(images.Original(), images.TuningMutable(), m, edit.SelectedCell); });
+    pick();
+    ApplyClickEdit(ClickEdit::Reset);
     RedrawAfterEdit();
   }
 }
@@ -1116,37 +1131,18 @@ void TMainM::FillTable() {
 }
 
 void TMainM::StringGrid1Click(int row, int column) {
-  const orv::MapLayout m = ActiveLayout();
-  const auto [start, count] = MapBytes(m);
   edit.SelectedCell = row * Kf.KfXDim + column + 1;
-  const int step = EditStep();
-  const orv::EditMode mode = EditModeNow();
-  auto reload = [&] {
+  const std::pair<SpeedButton*, ClickEdit> scopes[] = {{SpeedButton12, ClickEdit::One},
+                                                       {SpeedButton13, ClickEdit::Nine},
+                                                       {SpeedButton15, ClickEdit::All},
+                                                       {SpeedButton14, ClickEdit::Reset}};
+  for (const auto& [button, what] : scopes) {
+    if (!button->isDown()) continue;
+    ApplyClickEdit(what);
+    // Each edit reloads the active map from its record and fills the table again.
     LoadActiveMap();
     FillTable();
     StringGrid1->setCurrentCell(row, column);
-  };
-  if (SpeedButton12->isDown()) {
-    TuningEdit(QStringLiteral("Wert ändern"), m.CellOffset(edit.SelectedCell), orv::CellWidth(m.type), [&] {
-      orv::ChangeCell(images.Tuning(), images.TuningMutable(), m, edit.SelectedCell, step, mode);
-    });
-    reload();
-  }
-  if (SpeedButton13->isDown()) {
-    TuningEdit(QStringLiteral("9 Werte ändern"), start, count,
-               [&] { orv::ChangeNine(images.TuningMutable(), m, edit.SelectedCell, step, mode); });
-    reload();
-  }
-  if (SpeedButton15->isDown()) {
-    TuningEdit(QStringLiteral("Kennfeld ändern"), start, count,
-               [&] { orv::ChangeAll(images.TuningMutable(), m, step, mode); });
-    reload();
-  }
-  if (SpeedButton14->isDown()) {
-    if (orv::IsMapEditType(m.type))
-      TuningEdit(QStringLiteral("Wert zurücksetzen"), m.CellOffset(edit.SelectedCell), orv::CellWidth(m.type),
-                 [&] { orv::CopyCell(images.Original(), images.TuningMutable(), m, edit.SelectedCell); });
-    reload();
   }
 }
 

@@ -218,6 +218,11 @@ class TMainM : public QMainWindow {
   template <typename F>
   void TuningEdit(const QString& label, std::int64_t offset, std::int64_t count, F&& change);
   void RedrawAfterEdit();
+  // One click edit of the active map around edit.SelectedCell, as an undoable step:
+  // the cell ("1W"), its 3x3 block ("9W"), the whole map ("AW") or the cell's
+  // reset from the original ("R1").
+  enum class ClickEdit { One, Nine, All, Reset };
+  void ApplyClickEdit(ClickEdit what);
 
   // Edit settings read from the controls.
   int EditStep() const;
@@ -247,6 +252,8 @@ class TMainM : public QMainWindow {
   void ReleaseViewModes();
   void PushPatch(const QString& label, const orv::TuningPatch& patch);
   void SelectListEntryQuietly(int index);
+  // "Zurück" (back) or "Vorwärts": selects the stored map, then loads and draws it.
+  void StepHistory(bool back);
   orv::Canvas* redirect_ = nullptr;
   bool shown_ = false;
   bool drawnSinceShow_ = false;
