@@ -41,7 +41,6 @@
 using orv::ui::BoxKind;
 using orv::ui::CaptionOf;
 using orv::ui::FromCp1252;
-using orv::ui::FromUtf8;
 using orv::ui::FromUtf8Path;
 using orv::ui::ToUtf8Path;
 using orv::ui::Guard;
