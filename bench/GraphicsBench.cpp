@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/PointKernels.h"
 #include "graphics/ViewModel.h"
 
 namespace {
@@ -65,8 +66,25 @@ struct Setup {
   }
 };
 
-// Build, rotate, zoom, pan and project both surfaces of a 64 x 64 map.
+const char* WidthName(kernels::Width w) {
+  switch (w) {
+    case kernels::Width::Avx512: return "avx512";
+    case kernels::Width::Avx2: return "avx2";
+    default: return "scalar";
+  }
+}
+
+// Build, rotate, zoom, pan and project both surfaces of a 64 x 64 map, with the
+// loops at the width of the argument (0 one point at a time, 1 AVX2, 2 AVX-512;
+// a width the processor lacks is skipped).
 void BM_PointChain64x64(benchmark::State& state) {
+  const auto wanted = static_cast<kernels::Width>(state.range(0));
+  if (kernels::Use(wanted) != wanted) {
+    state.SkipWithError("not available on this processor");
+    kernels::Use(kernels::Widest());
+    return;
+  }
+  state.SetLabel(WidthName(wanted));
   Setup s;
   s.flags.BodengitterZeigen = s.flags.KreuzZeigen = false;
   int turn = 0;
@@ -82,8 +100,9 @@ void BM_PointChain64x64(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * 2 * 4096);
+  kernels::Use(kernels::Widest());
 }
-BENCHMARK(BM_PointChain64x64)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_PointChain64x64)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
 
 // The whole redraw with grid and cross; the canvas only counts.
 void BM_RedrawView64x64(benchmark::State& state) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <span>
 
+#include "graphics/PointKernels.h"
 #include "maps/CellCodec.h"
 
 namespace orv {
@@ -13,25 +14,7 @@ namespace {
 
 constexpr double kDegree = 0.017453292519943295;
 
-// Whole numbers of the chain stay within +-2^30, so a centre offset or an arrow
-// length added later cannot overflow whatever the view parameters hold.
-constexpr double kIntLimit = 1073741824.0;
-
-// Holds a real within +-kIntLimit; NaN goes to the lower end. Written as two
-// selects so the loops around it stay free of branches.
-inline double Hold(double v) {
-  v = v > -kIntLimit ? v : -kIntLimit;
-  return v < kIntLimit ? v : kIntLimit;
-}
-
-// Real to int, cut toward zero; no parameter can make the conversion undefined.
-inline int TruncToInt(double v) { return static_cast<int>(Hold(v)); }
-
-// Real to the nearest whole number, halves to the even neighbour: adding and
-// taking away 1.5 * 2^52 leaves a value below 2^51 rounded by the FPU's default
-// mode (nearest, ties to even), much cheaper than a library call per point.
-// Needs strict IEEE arithmetic (no -ffast-math), which the build uses.
-constexpr double kRoundMagic = 6755399441055744.0;
+using kernels::TruncToInt;
 
 // A table index of a whole-degree angle, 0 to 360; angles outside wrap.
 inline int AngleIndex(int a) {
@@ -67,6 +50,12 @@ HeightKind HeightKindOf(CellType t) {
   }
 }
 
+constexpr kernels::CellBytes BytesOf(HeightKind k) {
+  return k == HeightKind::Byte ? kernels::CellBytes::Byte
+         : k == HeightKind::HighFirst16 ? kernels::CellBytes::HighFirst16
+                                        : kernels::CellBytes::LowFirst16;
+}
+
 // Raw height of the cell at b: 0 to 511.
 template <HeightKind K>
 inline int RawHeight(const std::uint8_t* b) {
@@ -80,17 +69,23 @@ inline int RawHeight(const std::uint8_t* b) {
 }
 
 // Model points of one surface from one image. A cell whose bytes are not all
-// inside the image stands at height 0; its bytes are never touched. `heights`
-// maps a raw height 0 to 511 to the stretched model height.
+// inside the image stands at height 0; its bytes are never touched.
 template <HeightKind K>
 void BuildSurface(PointSet<4096>& set, std::span<const std::uint8_t> image, const ActiveMap& m, CellType type,
-                  const int* heights, const int* xs, const int* zs) {
+                  double factor, const int* xs, const int* zs) {
   const std::int64_t size = static_cast<std::int64_t>(image.size());
   const std::uint8_t* bytes = image.data();
   constexpr std::int64_t width = K == HeightKind::Byte ? 1 : K == HeightKind::Wide32 ? 4 : 2;
   const int nx = m.KfXDim, ny = m.KfYDim;
   const std::int64_t first = m.KfAdresse;
-  const bool allInside = first >= 0 && first + width * nx * ny <= size;
+  if constexpr (K != HeightKind::Wide32) {
+    if (first >= 0 && first + width * nx * ny <= size) {  // the usual case: whole rows at once
+      for (int r = 0; r < ny; ++r)
+        kernels::SurfaceRow(bytes + first + width * nx * r, BytesOf(K), static_cast<std::size_t>(nx), xs, zs[r],
+                            factor, &set.Modellpunkte[static_cast<std::size_t>(nx * r + 1)]);
+      return;
+    }
+  }
   std::int64_t offset = first;
   std::size_t k = 1;
   for (int r = 0; r < ny; ++r) {
@@ -100,22 +95,22 @@ void BuildSurface(PointSet<4096>& set, std::span<const std::uint8_t> image, cons
       if constexpr (K == HeightKind::Wide32) {
         const std::int64_t v = ReadValue(image, offset, type).value_or(0);
         h = static_cast<int>(std::clamp<std::int64_t>(v / (std::int64_t{1} << 22), 0, 511));
-      } else if (allInside || (offset >= 0 && offset + width <= size)) {
+      } else if (offset >= 0 && offset + width <= size) {
         h = RawHeight<K>(bytes + offset);
       }
-      set.Modellpunkte[k] = Point3i{xs[c], heights[h], z};
+      set.Modellpunkte[k] = Point3i{xs[c], TruncToInt(factor * h), z};
     }
   }
 }
 
-void BuildSurfaceOf(PointSet<4096>& set, std::span<const std::uint8_t> image, const ActiveMap& m,
-                    const int* heights, const int* xs, const int* zs) {
+void BuildSurfaceOf(PointSet<4096>& set, std::span<const std::uint8_t> image, const ActiveMap& m, double factor,
+                    const int* xs, const int* zs) {
   const CellType type = CellTypeFromCode(m.KfTyp);
   switch (HeightKindOf(type)) {
-    case HeightKind::Byte: BuildSurface<HeightKind::Byte>(set, image, m, type, heights, xs, zs); break;
-    case HeightKind::HighFirst16: BuildSurface<HeightKind::HighFirst16>(set, image, m, type, heights, xs, zs); break;
-    case HeightKind::LowFirst16: BuildSurface<HeightKind::LowFirst16>(set, image, m, type, heights, xs, zs); break;
-    case HeightKind::Wide32: BuildSurface<HeightKind::Wide32>(set, image, m, type, heights, xs, zs); break;
+    case HeightKind::Byte: BuildSurface<HeightKind::Byte>(set, image, m, type, factor, xs, zs); break;
+    case HeightKind::HighFirst16: BuildSurface<HeightKind::HighFirst16>(set, image, m, type, factor, xs, zs); break;
+    case HeightKind::LowFirst16: BuildSurface<HeightKind::LowFirst16>(set, image, m, type, factor, xs, zs); break;
+    case HeightKind::Wide32: BuildSurface<HeightKind::Wide32>(set, image, m, type, factor, xs, zs); break;
   }
 }
 
@@ -151,80 +146,19 @@ void CrossPoints(std::array<Point3i, 16>& p, int corner, int a, int b, int a2, i
   }
 }
 
-// The per-point arithmetic of the four steps after the build.
-struct Turn {
-  double sA, cA, sB, cB;
-};
-
-inline Point3d RotateOne(const Point3i& q, const Turn& t) {
-  const double x = q.x, y = q.y, z = q.z;
-  const double x1 = t.cA * x + t.sA * z;
-  const double z1 = t.cA * z - t.sA * x;
-  return Point3d{x1, t.cB * y - t.sB * z1, t.cB * z1 + t.sB * y};
-}
-
-inline Point3d ZoomOne(const Point3d& q, double f) { return Point3d{q.x * f, q.y * f, q.z * f}; }
-
 inline void PanOne(Point3d& q, double dx, double dy) {
   q.x += dx;
   q.y += dy;
 }
 
-#if defined(__GNUC__)
-// Screen x and y of a point go through the same steps, so they travel as one
-// pair of lanes: one division instruction per point instead of two. Every lane
-// computes exactly what the plain expression in the other branch does.
-typedef double Lanes2d __attribute__((vector_size(16)));
-typedef int Lanes2i __attribute__((vector_size(8)));
-
-inline Point2i ProjectOne(const Point3d& q, double d, int mx, int my) {
-  const Lanes2d lo = {-kIntLimit, -kIntLimit}, hi = {kIntLimit, kIntLimit};
-  const Lanes2d magic = {kRoundMagic, kRoundMagic};
-  const double w = q.z + d;
-  const Lanes2d num = {q.x * d, -q.y * d};
-  const Lanes2d den = {w, w};
-  Lanes2d r = num / den;
-  r = r > lo ? r : lo;  // NaN goes to the lower end, as in Hold
-  r = r < hi ? r : hi;
-  r = (r + magic) - magic;
-  const Lanes2i n = __builtin_convertvector(r, Lanes2i);
-  return Point2i{n[0] + mx, n[1] + my};
-}
-#else
-inline int RoundToInt(double v) { return static_cast<int>((Hold(v) + kRoundMagic) - kRoundMagic); }
-
-inline Point2i ProjectOne(const Point3d& q, double d, int mx, int my) {
-  const double w = q.z + d;
-  return Point2i{RoundToInt(q.x * d / w) + mx, RoundToInt(-q.y * d / w) + my};
-}
-#endif
-
 template <int N>
-void RotatePlain(PointSet<N>& p, int count, const Turn& t) {
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i) p.Drehpunkte[i] = RotateOne(p.Modellpunkte[i], t);
+void Rotate(PointSet<N>& p, int count, const kernels::Turn& t) {
+  kernels::Rotate(&p.Modellpunkte[1], &p.Drehpunkte[1], static_cast<std::size_t>(count), t);
 }
-
-#if defined(__GNUC__) && defined(__x86_64__)
-template <int N>
-__attribute__((target("avx2"))) void RotateWide(PointSet<N>& p, int count, const Turn& t) {
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i) p.Drehpunkte[i] = RotateOne(p.Modellpunkte[i], t);
-}
-bool HasAvx2();
-template <int N>
-void Rotate(PointSet<N>& p, int count, const Turn& t) {
-  if (HasAvx2()) RotateWide(p, count, t);
-  else RotatePlain(p, count, t);
-}
-#else
-template <int N>
-void Rotate(PointSet<N>& p, int count, const Turn& t) {
-  RotatePlain(p, count, t);
-}
-#endif
 
 template <int N>
 void Zoom(PointSet<N>& p, int count, double f) {
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i) p.Zoompunkte[i] = ZoomOne(p.Drehpunkte[i], f);
+  kernels::Zoom(&p.Drehpunkte[1], &p.Zoompunkte[1], static_cast<std::size_t>(count), f);
 }
 
 template <int N>
@@ -233,62 +167,14 @@ void Pan(PointSet<N>& p, int count, double dx, double dy) {
 }
 
 template <int N>
-void ProjectPlain(PointSet<N>& p, int count, double d, int mx, int my) {
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i)
-    p.Bildpunkte[i] = ProjectOne(p.Zoompunkte[i], d, mx, my);
-}
-
-#if defined(__GNUC__) && defined(__x86_64__)
-// Where the processor has AVX2, two points share one four-lane division. Each lane
-// computes exactly what ProjectOne does (the same correctly rounded operations).
-typedef double Lanes4d __attribute__((vector_size(32)));
-typedef int Lanes4i __attribute__((vector_size(16)));
-
-template <int N>
-__attribute__((target("avx2"))) void ProjectWide(PointSet<N>& p, int count, double d, int mx, int my) {
-  const Lanes4d lo = {-kIntLimit, -kIntLimit, -kIntLimit, -kIntLimit};
-  const Lanes4d hi = {kIntLimit, kIntLimit, kIntLimit, kIntLimit};
-  const Lanes4d magic = {kRoundMagic, kRoundMagic, kRoundMagic, kRoundMagic};
-  std::size_t i = 1;
-  const auto last = static_cast<std::size_t>(count);
-  for (; i + 1 <= last; i += 2) {
-    const Point3d& a = p.Zoompunkte[i];
-    const Point3d& b = p.Zoompunkte[i + 1];
-    const double wa = a.z + d, wb = b.z + d;
-    const Lanes4d num = {a.x * d, -a.y * d, b.x * d, -b.y * d};
-    const Lanes4d den = {wa, wa, wb, wb};
-    Lanes4d r = num / den;
-    r = r > lo ? r : lo;
-    r = r < hi ? r : hi;
-    r = (r + magic) - magic;
-    const Lanes4i n = __builtin_convertvector(r, Lanes4i);
-    p.Bildpunkte[i] = Point2i{n[0] + mx, n[1] + my};
-    p.Bildpunkte[i + 1] = Point2i{n[2] + mx, n[3] + my};
-  }
-  if (i == last) p.Bildpunkte[i] = ProjectOne(p.Zoompunkte[i], d, mx, my);
-}
-
-bool HasAvx2() {
-  static const bool yes = __builtin_cpu_supports("avx2");
-  return yes;
-}
-
-template <int N>
 void Project(PointSet<N>& p, int count, double d, int mx, int my) {
-  if (HasAvx2()) ProjectWide(p, count, d, mx, my);
-  else ProjectPlain(p, count, d, mx, my);
+  kernels::Project(&p.Zoompunkte[1], &p.Bildpunkte[1], static_cast<std::size_t>(count), d, mx, my);
 }
-#else
-template <int N>
-void Project(PointSet<N>& p, int count, double d, int mx, int my) {
-  ProjectPlain(p, count, d, mx, my);
-}
-#endif
 
-Turn TurnOf(const TrigTables& t, const ViewParams& v) {
+kernels::Turn TurnOf(const TrigTables& t, const ViewParams& v) {
   const auto A = static_cast<std::size_t>(AngleIndex(v.Drehwinkel));
   const auto B = static_cast<std::size_t>(AngleIndex(v.Schraegwinkel));
-  return Turn{t.SinTabelle[A], t.CosTabelle[A], t.SinTabelle[B], t.CosTabelle[B]};
+  return kernels::Turn{t.SinTabelle[A], t.CosTabelle[A], t.SinTabelle[B], t.CosTabelle[B]};
 }
 
 // Calls fn(set, used slots) for every layer the chain works on this time.
@@ -361,16 +247,13 @@ void BuildModelPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const 
   const bool original = f.OriginalZeigen && img.OriginalLoaded();
   const bool tuning = f.TuningZeigen && img.TuningLoaded();
   if (!original && !tuning) return;
-  // Every raw height is a whole number from 0 to 511: stretch each one once.
-  int heights[512];
-  for (int h = 0; h < 512; ++h) heights[h] = TruncToInt(v.Hoehenfaktor * h);
-  if (original) BuildSurfaceOf(s.Original, img.Original(), m, heights, xs, zs);
-  if (tuning) BuildSurfaceOf(s.Tuning, img.Tuning(), m, heights, xs, zs);
+  if (original) BuildSurfaceOf(s.Original, img.Original(), m, v.Hoehenfaktor, xs, zs);
+  if (tuning) BuildSurfaceOf(s.Tuning, img.Tuning(), m, v.Hoehenfaktor, xs, zs);
 }
 
 void RotatePoints(Scene& s, const TrigTables& t, const ViewParams& v, const SceneFlags& f, const ActiveMap& m,
                   const ImageSet& img) {
-  const Turn turn = TurnOf(t, v);
+  const kernels::Turn turn = TurnOf(t, v);
   ForEachShownLayer(s, f, m, img, [&](auto& set, int n) { Rotate(set, n, turn); });
 }
 

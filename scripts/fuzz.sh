@@ -12,7 +12,7 @@ cd "$here"
 seconds="${1:-30}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(database image real48 hextext mapfinder)
+[ ${#targets[@]} -gt 0 ] || targets=(database image real48 hextext mapfinder viewchain)
 
 command -v clang++ >/dev/null || { echo "clang++ fehlt (scripts/deps.sh installiert es)"; exit 1; }
 
@@ -29,6 +29,7 @@ max_len() {
     real48) echo 14 ;;
     hextext) echo 256 ;;
     mapfinder) echo 20000 ;;  # the target caps the image at 64 KiB; smaller inputs run faster
+    viewchain) echo 9000 ;;   # a 64 x 64 map of 16-bit cells and its parameters
     *) echo 4096 ;;
   esac
 }

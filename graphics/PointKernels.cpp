@@ -1,0 +1,364 @@
+#include "graphics/PointKernels.h"
+
+#include <array>
+#include <atomic>
+#include <type_traits>
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#if !defined(__clang__)
+// GCC 12 takes the deliberately undefined pass-through registers inside the
+// AVX-512 intrinsics for uninitialised variables.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
+#include <immintrin.h>
+#define ORV_WIDE_KERNELS 1
+#endif
+
+namespace orv::kernels {
+
+static_assert(sizeof(Point3i) == 3 * sizeof(int) && std::is_standard_layout_v<Point3i>);
+static_assert(sizeof(Point3d) == 3 * sizeof(double) && std::is_standard_layout_v<Point3d>);
+static_assert(sizeof(Point2i) == 2 * sizeof(int) && std::is_standard_layout_v<Point2i>);
+
+namespace {
+
+// Real to the nearest whole number, halves to the even neighbour: adding and
+// taking away 1.5 * 2^52 leaves a value below 2^51 rounded by the FPU's default
+// mode (nearest, ties to even), much cheaper than a library call per point.
+// Needs strict IEEE arithmetic (no -ffast-math), which the build uses.
+constexpr double kRoundMagic = 6755399441055744.0;
+
+inline int RoundToInt(double v) { return static_cast<int>((Hold(v) + kRoundMagic) - kRoundMagic); }
+
+inline Point3d RotateOne(const Point3i& q, const Turn& t) {
+  const double x = q.x, y = q.y, z = q.z;
+  const double x1 = t.cA * x + t.sA * z;
+  const double z1 = t.cA * z - t.sA * x;
+  return Point3d{x1, t.cB * y - t.sB * z1, t.cB * z1 + t.sB * y};
+}
+
+inline Point2i ProjectOne(const Point3d& q, double d, int mx, int my) {
+  const double w = q.z + d;
+  return Point2i{RoundToInt(q.x * d / w) + mx, RoundToInt(-q.y * d / w) + my};
+}
+
+inline int RawHeight(const std::uint8_t* b, CellBytes kind) {
+  switch (kind) {
+    case CellBytes::Byte: return b[0] * 2;
+    case CellBytes::HighFirst16: return (b[0] * 256 + b[1]) / 128;
+    case CellBytes::LowFirst16: return (b[1] * 256 + b[0]) / 128;
+  }
+  return 0;
+}
+
+void RotateScalar(const Point3i* in, Point3d* out, std::size_t n, const Turn& t) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = RotateOne(in[i], t);
+}
+
+void ZoomScalar(const Point3d* in, Point3d* out, std::size_t n, double f) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = Point3d{in[i].x * f, in[i].y * f, in[i].z * f};
+}
+
+void ProjectScalar(const Point3d* in, Point2i* out, std::size_t n, double d, int mx, int my) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = ProjectOne(in[i], d, mx, my);
+}
+
+void SurfaceRowScalar(const std::uint8_t* cells, CellBytes kind, std::size_t n, const int* xs, int z, double factor,
+                      Point3i* out) {
+  const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
+  for (std::size_t c = 0; c < n; ++c)
+    out[c] = Point3i{xs[c], TruncToInt(factor * RawHeight(cells + c * width, kind)), z};
+}
+
+#ifdef ORV_WIDE_KERNELS
+
+// ---- four lanes (AVX2): the rotation compiled for wider registers, and two
+// points sharing one four-lane division.
+
+__attribute__((target("avx2"))) void RotateAvx2(const Point3i* in, Point3d* out, std::size_t n, const Turn& t) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = RotateOne(in[i], t);
+}
+
+typedef double Lanes4d __attribute__((vector_size(32)));
+typedef int Lanes4i __attribute__((vector_size(16)));
+
+__attribute__((target("avx2"))) void ProjectAvx2(const Point3d* in, Point2i* out, std::size_t n, double d, int mx,
+                                                 int my) {
+  const Lanes4d lo = {-kIntLimit, -kIntLimit, -kIntLimit, -kIntLimit};
+  const Lanes4d hi = {kIntLimit, kIntLimit, kIntLimit, kIntLimit};
+  const Lanes4d magic = {kRoundMagic, kRoundMagic, kRoundMagic, kRoundMagic};
+  std::size_t i = 0;
+  for (; i + 2 <= n; i += 2) {
+    const Point3d& a = in[i];
+    const Point3d& b = in[i + 1];
+    const double wa = a.z + d, wb = b.z + d;
+    const Lanes4d num = {a.x * d, -a.y * d, b.x * d, -b.y * d};
+    const Lanes4d den = {wa, wa, wb, wb};
+    Lanes4d r = num / den;
+    r = r > lo ? r : lo;  // NaN goes to the lower end, as in Hold
+    r = r < hi ? r : hi;
+    r = (r + magic) - magic;
+    const Lanes4i v = __builtin_convertvector(r, Lanes4i);
+    out[i] = Point2i{v[0] + mx, v[1] + my};
+    out[i + 1] = Point2i{v[2] + mx, v[3] + my};
+  }
+  if (i < n) out[i] = ProjectOne(in[i], d, mx, my);
+}
+
+// ---- eight and sixteen lanes (AVX-512). Points are stored as triples, so the
+// loops gather x, y and z of eight (sixteen) points into registers of their own
+// with two-table permutes and scatter the results back the same way. A tail
+// shorter than a full block goes through the one-point loop.
+
+#define ORV_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl")))
+
+// Permute tables. For the coordinate c of point p in a block of triples, the
+// element index is 3p + c.
+template <int Lanes, int Points>
+struct Interleave {
+  // Output lane l of register j: element g = Lanes * j + l, point g / 3,
+  // coordinate g % 3. pick chooses from (x, y) of that point (x: p, y: Lanes + p
+  // in the two-table permute); z lanes are filled from a third source.
+  std::array<std::array<int, Lanes>, 3> pick{};
+  std::array<std::array<int, Lanes>, 3> zpick{};
+  std::array<unsigned, 3> zmask{};
+  constexpr Interleave() {
+    for (int j = 0; j < 3; ++j)
+      for (int l = 0; l < Lanes; ++l) {
+        const int g = Lanes * j + l, p = g / 3, c = g % 3;
+        pick[j][l] = c == 0 ? p : c == 1 ? Lanes + p : 0;
+        zpick[j][l] = c == 2 ? p : 0;
+        if (c == 2) zmask[j] |= 1u << l;
+      }
+  }
+};
+
+template <int Lanes>
+struct Deinterleave {
+  // Coordinate c of point p (p < Lanes) is element g = 3p + c of the three
+  // loaded registers: below 2 * Lanes from the first two (two-table permute),
+  // else from the third.
+  std::array<std::array<int, Lanes>, 3> first{};
+  std::array<std::array<int, Lanes>, 3> third{};
+  std::array<unsigned, 3> thirdMask{};
+  constexpr Deinterleave() {
+    for (int c = 0; c < 3; ++c)
+      for (int p = 0; p < Lanes; ++p) {
+        const int g = 3 * p + c;
+        if (g < 2 * Lanes) {
+          first[c][p] = g;
+        } else {
+          third[c][p] = g - 2 * Lanes;
+          thirdMask[c] |= 1u << p;
+        }
+      }
+  }
+};
+
+constexpr Interleave<8, 8> kOut3d{};       // 8 points, 3 doubles each
+constexpr Interleave<16, 16> kOut3i{};     // 16 points, 3 ints each
+constexpr Deinterleave<8> kIn3d{};         // 8 points from 24 doubles
+
+template <std::size_t N>
+ORV_AVX512 inline __m512i IndexI(const std::array<int, N>& a) {
+  static_assert(N == 16);
+  return _mm512_loadu_si512(a.data());
+}
+
+template <std::size_t N>
+ORV_AVX512 inline __m512i IndexQ(const std::array<int, N>& a) {
+  static_assert(N == 8);
+  return _mm512_cvtepi32_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(a.data())));
+}
+
+ORV_AVX512 void RotateAvx512(const Point3i* in, Point3d* out, std::size_t n, const Turn& t) {
+  const __m512d cA = _mm512_set1_pd(t.cA), sA = _mm512_set1_pd(t.sA);
+  const __m512d cB = _mm512_set1_pd(t.cB), sB = _mm512_set1_pd(t.sB);
+  // x, y, z of 8 points from the 24 ints held in two registers
+  const __m512i ix = _mm512_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i iy = _mm512_setr_epi32(1, 4, 7, 10, 13, 16, 19, 22, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i iz = _mm512_setr_epi32(2, 5, 8, 11, 14, 17, 20, 23, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i p0 = IndexQ(kOut3d.pick[0]), p1 = IndexQ(kOut3d.pick[1]), p2 = IndexQ(kOut3d.pick[2]);
+  const __m512i q0 = IndexQ(kOut3d.zpick[0]), q1 = IndexQ(kOut3d.zpick[1]), q2 = IndexQ(kOut3d.zpick[2]);
+  const auto m0 = static_cast<__mmask8>(kOut3d.zmask[0]), m1 = static_cast<__mmask8>(kOut3d.zmask[1]),
+             m2 = static_cast<__mmask8>(kOut3d.zmask[2]);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const int* src = &in[i].x;
+    double* dst = &out[i].x;
+    const __m512i a = _mm512_loadu_si512(src);
+    const __m512i b = _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 16)));
+    const __m512d x = _mm512_cvtepi32_pd(_mm512_castsi512_si256(_mm512_permutex2var_epi32(a, ix, b)));
+    const __m512d y = _mm512_cvtepi32_pd(_mm512_castsi512_si256(_mm512_permutex2var_epi32(a, iy, b)));
+    const __m512d z = _mm512_cvtepi32_pd(_mm512_castsi512_si256(_mm512_permutex2var_epi32(a, iz, b)));
+    const __m512d x1 = _mm512_add_pd(_mm512_mul_pd(cA, x), _mm512_mul_pd(sA, z));
+    const __m512d zt = _mm512_sub_pd(_mm512_mul_pd(cA, z), _mm512_mul_pd(sA, x));
+    const __m512d y2 = _mm512_sub_pd(_mm512_mul_pd(cB, y), _mm512_mul_pd(sB, zt));
+    const __m512d z2 = _mm512_add_pd(_mm512_mul_pd(cB, zt), _mm512_mul_pd(sB, y));
+    _mm512_storeu_pd(dst, _mm512_mask_permutexvar_pd(_mm512_permutex2var_pd(x1, p0, y2), m0, q0, z2));
+    _mm512_storeu_pd(dst + 8, _mm512_mask_permutexvar_pd(_mm512_permutex2var_pd(x1, p1, y2), m1, q1, z2));
+    _mm512_storeu_pd(dst + 16, _mm512_mask_permutexvar_pd(_mm512_permutex2var_pd(x1, p2, y2), m2, q2, z2));
+  }
+  RotateScalar(in + i, out + i, n - i, t);
+}
+
+ORV_AVX512 void ZoomAvx512(const Point3d* in, Point3d* out, std::size_t n, double f) {
+  const __m512d k = _mm512_set1_pd(f);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {  // eight triples are three registers; the layout does not matter
+    const double* src = &in[i].x;
+    double* dst = &out[i].x;
+    _mm512_storeu_pd(dst, _mm512_mul_pd(_mm512_loadu_pd(src), k));
+    _mm512_storeu_pd(dst + 8, _mm512_mul_pd(_mm512_loadu_pd(src + 8), k));
+    _mm512_storeu_pd(dst + 16, _mm512_mul_pd(_mm512_loadu_pd(src + 16), k));
+  }
+  ZoomScalar(in + i, out + i, n - i, f);
+}
+
+ORV_AVX512 void ProjectAvx512(const Point3d* in, Point2i* out, std::size_t n, double d, int mx, int my) {
+  const __m512d dd = _mm512_set1_pd(d);
+  const __m512d lo = _mm512_set1_pd(-kIntLimit), hi = _mm512_set1_pd(kIntLimit);
+  const __m512i sign = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ull));
+  const __m256i vmx = _mm256_set1_epi32(mx), vmy = _mm256_set1_epi32(my);
+  __m512i f[3], t[3];
+  __mmask8 tm[3];
+  for (int c = 0; c < 3; ++c) {
+    f[c] = IndexQ(kIn3d.first[c]);
+    t[c] = IndexQ(kIn3d.third[c]);
+    tm[c] = static_cast<__mmask8>(kIn3d.thirdMask[c]);
+  }
+  const __m512i pair = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const double* src = &in[i].x;
+    const __m512d r0 = _mm512_loadu_pd(src), r1 = _mm512_loadu_pd(src + 8), r2 = _mm512_loadu_pd(src + 16);
+    const __m512d x = _mm512_mask_permutexvar_pd(_mm512_permutex2var_pd(r0, f[0], r1), tm[0], t[0], r2);
+    const __m512d y = _mm512_mask_permutexvar_pd(_mm512_permutex2var_pd(r0, f[1], r1), tm[1], t[1], r2);
+    const __m512d z = _mm512_mask_permutexvar_pd(_mm512_permutex2var_pd(r0, f[2], r1), tm[2], t[2], r2);
+    const __m512d w = _mm512_add_pd(z, dd);
+    const __m512d negY = _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(y), sign));
+    __m512d sx = _mm512_div_pd(_mm512_mul_pd(x, dd), w);
+    __m512d sy = _mm512_div_pd(_mm512_mul_pd(negY, dd), w);
+    // max returns its second operand when the first is NaN: NaN goes to the lower end
+    sx = _mm512_min_pd(_mm512_max_pd(sx, lo), hi);
+    sy = _mm512_min_pd(_mm512_max_pd(sy, lo), hi);
+    constexpr int kNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+    const __m256i px = _mm256_add_epi32(_mm512_cvt_roundpd_epi32(sx, kNearest), vmx);
+    const __m256i py = _mm256_add_epi32(_mm512_cvt_roundpd_epi32(sy, kNearest), vmy);
+    _mm512_storeu_si512(&out[i].x,
+                        _mm512_permutex2var_epi32(_mm512_castsi256_si512(px), pair, _mm512_castsi256_si512(py)));
+  }
+  ProjectScalar(in + i, out + i, n - i, d, mx, my);
+}
+
+// Sixteen raw heights, stretched by factor and cut toward zero.
+ORV_AVX512 inline __m512i Stretch(__m512i h, __m512d factor) {
+  const __m512d lo = _mm512_set1_pd(-kIntLimit), hi = _mm512_set1_pd(kIntLimit);
+  const __m512d a = _mm512_mul_pd(_mm512_cvtepi32_pd(_mm512_castsi512_si256(h)), factor);
+  const __m512d b = _mm512_mul_pd(_mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(h, 1)), factor);
+  const __m256i ta = _mm512_cvttpd_epi32(_mm512_min_pd(_mm512_max_pd(a, lo), hi));
+  const __m256i tb = _mm512_cvttpd_epi32(_mm512_min_pd(_mm512_max_pd(b, lo), hi));
+  return _mm512_inserti64x4(_mm512_castsi256_si512(ta), tb, 1);
+}
+
+ORV_AVX512 void SurfaceRowAvx512(const std::uint8_t* cells, CellBytes kind, std::size_t n, const int* xs, int z,
+                                 double factor, Point3i* out) {
+  const __m512d k = _mm512_set1_pd(factor);
+  const __m512i zv = _mm512_set1_epi32(z);
+  const __m512i p0 = IndexI(kOut3i.pick[0]), p1 = IndexI(kOut3i.pick[1]), p2 = IndexI(kOut3i.pick[2]);
+  const auto m0 = static_cast<__mmask16>(kOut3i.zmask[0]), m1 = static_cast<__mmask16>(kOut3i.zmask[1]),
+             m2 = static_cast<__mmask16>(kOut3i.zmask[2]);
+  const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
+  std::size_t c = 0;
+  for (; c + 16 <= n; c += 16) {
+    __m512i raw;
+    if (kind == CellBytes::Byte) {
+      raw = _mm512_slli_epi32(_mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + c))), 1);
+    } else {
+      __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells + 2 * c));
+      if (kind == CellBytes::HighFirst16) v = _mm256_or_si256(_mm256_slli_epi16(v, 8), _mm256_srli_epi16(v, 8));
+      raw = _mm512_srli_epi32(_mm512_cvtepu16_epi32(v), 7);
+    }
+    const __m512i y = Stretch(raw, k);
+    const __m512i x = _mm512_loadu_si512(xs + c);
+    int* dst = &out[c].x;
+    _mm512_storeu_si512(dst, _mm512_mask_blend_epi32(m0, _mm512_permutex2var_epi32(x, p0, y), zv));
+    _mm512_storeu_si512(dst + 16, _mm512_mask_blend_epi32(m1, _mm512_permutex2var_epi32(x, p1, y), zv));
+    _mm512_storeu_si512(dst + 32, _mm512_mask_blend_epi32(m2, _mm512_permutex2var_epi32(x, p2, y), zv));
+  }
+  SurfaceRowScalar(cells + c * width, kind, n - c, xs + c, z, factor, out + c);
+}
+
+Width Detect() {
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"))
+    return Width::Avx512;
+  if (__builtin_cpu_supports("avx2")) return Width::Avx2;
+  return Width::Scalar;
+}
+
+#else
+
+Width Detect() { return Width::Scalar; }
+
+#endif
+
+std::atomic<int>& InUse() {
+  static std::atomic<int> w{static_cast<int>(Widest())};
+  return w;
+}
+
+Width Now() { return static_cast<Width>(InUse().load(std::memory_order_relaxed)); }
+
+}  // namespace
+
+Width Widest() {
+  static const Width w = Detect();
+  return w;
+}
+
+Width Current() { return Now(); }
+
+Width Use(Width w) {
+  const Width chosen = static_cast<int>(w) <= static_cast<int>(Widest()) ? w : Widest();
+  InUse().store(static_cast<int>(chosen), std::memory_order_relaxed);
+  return chosen;
+}
+
+void Rotate(const Point3i* in, Point3d* out, std::size_t n, const Turn& t) {
+  switch (Now()) {
+#ifdef ORV_WIDE_KERNELS
+    case Width::Avx512: RotateAvx512(in, out, n, t); return;
+    case Width::Avx2: RotateAvx2(in, out, n, t); return;
+#endif
+    default: RotateScalar(in, out, n, t); return;
+  }
+}
+
+void Zoom(const Point3d* in, Point3d* out, std::size_t n, double f) {
+#ifdef ORV_WIDE_KERNELS
+  if (Now() == Width::Avx512) return ZoomAvx512(in, out, n, f);
+#endif
+  ZoomScalar(in, out, n, f);
+}
+
+void Project(const Point3d* in, Point2i* out, std::size_t n, double d, int mx, int my) {
+  switch (Now()) {
+#ifdef ORV_WIDE_KERNELS
+    case Width::Avx512: ProjectAvx512(in, out, n, d, mx, my); return;
+    case Width::Avx2: ProjectAvx2(in, out, n, d, mx, my); return;
+#endif
+    default: ProjectScalar(in, out, n, d, mx, my); return;
+  }
+}
+
+void SurfaceRow(const std::uint8_t* cells, CellBytes kind, std::size_t n, const int* xs, int z, double factor,
+                Point3i* out) {
+#ifdef ORV_WIDE_KERNELS
+  if (Now() == Width::Avx512) return SurfaceRowAvx512(cells, kind, n, xs, z, factor, out);
+#endif
+  SurfaceRowScalar(cells, kind, n, xs, z, factor, out);
+}
+
+}  // namespace orv::kernels
