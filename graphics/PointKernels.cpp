@@ -73,48 +73,8 @@ void SurfaceRowScalar(const std::uint8_t* cells, CellBytes kind, std::size_t n, 
 
 #ifdef ORV_WIDE_KERNELS
 
-// ---- four lanes (AVX2): the rotation compiled for wider registers, and two
-// points sharing one four-lane division.
-
-__attribute__((target("avx2"))) void RotateAvx2(const Point3i* in, Point3d* out, std::size_t n, const Turn& t) {
-  for (std::size_t i = 0; i < n; ++i) out[i] = RotateOne(in[i], t);
-}
-
-typedef double Lanes4d __attribute__((vector_size(32)));
-typedef int Lanes4i __attribute__((vector_size(16)));
-
-__attribute__((target("avx2"))) void ProjectAvx2(const Point3d* in, Point2i* out, std::size_t n, double d, int mx,
-                                                 int my) {
-  const Lanes4d lo = {-kIntLimit, -kIntLimit, -kIntLimit, -kIntLimit};
-  const Lanes4d hi = {kIntLimit, kIntLimit, kIntLimit, kIntLimit};
-  const Lanes4d magic = {kRoundMagic, kRoundMagic, kRoundMagic, kRoundMagic};
-  std::size_t i = 0;
-  for (; i + 2 <= n; i += 2) {
-    const Point3d& a = in[i];
-    const Point3d& b = in[i + 1];
-    const double wa = a.z + d, wb = b.z + d;
-    const Lanes4d num = {a.x * d, -a.y * d, b.x * d, -b.y * d};
-    const Lanes4d den = {wa, wa, wb, wb};
-    Lanes4d r = num / den;
-    r = r > lo ? r : lo;  // NaN goes to the lower end, as in Hold
-    r = r < hi ? r : hi;
-    r = (r + magic) - magic;
-    const Lanes4i v = __builtin_convertvector(r, Lanes4i);
-    out[i] = Point2i{v[0] + mx, v[1] + my};
-    out[i + 1] = Point2i{v[2] + mx, v[3] + my};
-  }
-  if (i < n) out[i] = ProjectOne(in[i], d, mx, my);
-}
-
-// ---- eight and sixteen lanes (AVX-512). Points are stored as triples, so the
-// loops gather x, y and z of eight (sixteen) points into registers of their own
-// with two-table permutes and scatter the results back the same way. A tail
-// shorter than a full block goes through the one-point loop.
-
-#define ORV_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl")))
-
-// Permute tables. For the coordinate c of point p in a block of triples, the
-// element index is 3p + c.
+// Permute tables. Points are stored as triples: coordinate c of point p in a
+// block is element 3p + c.
 template <int Lanes, int Points>
 struct Interleave {
   // Output lane l of register j: element g = Lanes * j + l, point g / 3,
@@ -122,6 +82,7 @@ struct Interleave {
   // in the two-table permute); z lanes are filled from a third source.
   std::array<std::array<int, Lanes>, 3> pick{};
   std::array<std::array<int, Lanes>, 3> zpick{};
+  std::array<unsigned, 3> ymask{};
   std::array<unsigned, 3> zmask{};
   constexpr Interleave() {
     for (int j = 0; j < 3; ++j)
@@ -129,6 +90,7 @@ struct Interleave {
         const int g = Lanes * j + l, p = g / 3, c = g % 3;
         pick[j][l] = c == 0 ? p : c == 1 ? Lanes + p : 0;
         zpick[j][l] = c == 2 ? p : 0;
+        if (c == 1) ymask[j] |= 1u << l;
         if (c == 2) zmask[j] |= 1u << l;
       }
   }
@@ -156,9 +118,145 @@ struct Deinterleave {
   }
 };
 
-constexpr Interleave<8, 8> kOut3d{};       // 8 points, 3 doubles each
-constexpr Interleave<16, 16> kOut3i{};     // 16 points, 3 ints each
-constexpr Deinterleave<8> kIn3d{};         // 8 points from 24 doubles
+
+
+// ---- four and eight lanes (AVX2). Four points (twelve values) are three
+// registers; 128-bit halves are swapped into place and the pairs in each half
+// are picked, which turns triples into registers of x, y and z and back.
+
+#define ORV_AVX2 __attribute__((target("avx2")))
+
+struct Lanes3 {
+  __m256d x, y, z;
+};
+
+// Four triples [x0 y0 z0 x1] [y1 z1 x2 y2] [z2 x3 y3 z3] into x, y and z.
+ORV_AVX2 inline Lanes3 Split(__m256d d0, __m256d d1, __m256d d2) {
+  const __m256d a = _mm256_permute2f128_pd(d0, d1, 0x30);  // x0 y0 | x2 y2
+  const __m256d b = _mm256_permute2f128_pd(d0, d2, 0x21);  // z0 x1 | z2 x3
+  const __m256d c = _mm256_permute2f128_pd(d1, d2, 0x30);  // y1 z1 | y3 z3
+  return Lanes3{_mm256_shuffle_pd(a, b, 0b1010), _mm256_shuffle_pd(a, c, 0b0101), _mm256_shuffle_pd(b, c, 0b1010)};
+}
+
+// The reverse of Split: stores x, y and z of four points as triples at dst.
+ORV_AVX2 inline void StoreTriples(double* dst, __m256d x, __m256d y, __m256d z) {
+  const __m256d a = _mm256_shuffle_pd(x, y, 0b0000);  // x0 y0 | x2 y2
+  const __m256d b = _mm256_shuffle_pd(z, x, 0b1010);  // z0 x1 | z2 x3
+  const __m256d c = _mm256_shuffle_pd(y, z, 0b1111);  // y1 z1 | y3 z3
+  _mm256_storeu_pd(dst, _mm256_permute2f128_pd(a, b, 0x20));
+  _mm256_storeu_pd(dst + 4, _mm256_permute2f128_pd(c, a, 0x30));
+  _mm256_storeu_pd(dst + 8, _mm256_permute2f128_pd(b, c, 0x31));
+}
+
+ORV_AVX2 void RotateAvx2(const Point3i* in, Point3d* out, std::size_t n, const Turn& t) {
+  const __m256d cA = _mm256_set1_pd(t.cA), sA = _mm256_set1_pd(t.sA);
+  const __m256d cB = _mm256_set1_pd(t.cB), sB = _mm256_set1_pd(t.sB);
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const auto* src = reinterpret_cast<const __m128i*>(&in[i].x);
+    const Lanes3 p = Split(_mm256_cvtepi32_pd(_mm_loadu_si128(src)), _mm256_cvtepi32_pd(_mm_loadu_si128(src + 1)),
+                           _mm256_cvtepi32_pd(_mm_loadu_si128(src + 2)));
+    const __m256d x1 = _mm256_add_pd(_mm256_mul_pd(cA, p.x), _mm256_mul_pd(sA, p.z));
+    const __m256d zt = _mm256_sub_pd(_mm256_mul_pd(cA, p.z), _mm256_mul_pd(sA, p.x));
+    const __m256d y2 = _mm256_sub_pd(_mm256_mul_pd(cB, p.y), _mm256_mul_pd(sB, zt));
+    const __m256d z2 = _mm256_add_pd(_mm256_mul_pd(cB, zt), _mm256_mul_pd(sB, p.y));
+    StoreTriples(&out[i].x, x1, y2, z2);
+  }
+  RotateScalar(in + i, out + i, n - i, t);
+}
+
+ORV_AVX2 void ZoomAvx2(const Point3d* in, Point3d* out, std::size_t n, double f) {
+  const __m256d k = _mm256_set1_pd(f);
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {  // four triples are three registers; the layout does not matter
+    const double* src = &in[i].x;
+    double* dst = &out[i].x;
+    _mm256_storeu_pd(dst, _mm256_mul_pd(_mm256_loadu_pd(src), k));
+    _mm256_storeu_pd(dst + 4, _mm256_mul_pd(_mm256_loadu_pd(src + 4), k));
+    _mm256_storeu_pd(dst + 8, _mm256_mul_pd(_mm256_loadu_pd(src + 8), k));
+  }
+  ZoomScalar(in + i, out + i, n - i, f);
+}
+
+ORV_AVX2 void ProjectAvx2(const Point3d* in, Point2i* out, std::size_t n, double d, int mx, int my) {
+  const __m256d dd = _mm256_set1_pd(d);
+  const __m256d lo = _mm256_set1_pd(-kIntLimit), hi = _mm256_set1_pd(kIntLimit);
+  const __m256d sign = _mm256_set1_pd(-0.0);
+  const __m128i vmx = _mm_set1_epi32(mx), vmy = _mm_set1_epi32(my);
+  constexpr int kNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const double* src = &in[i].x;
+    const Lanes3 p = Split(_mm256_loadu_pd(src), _mm256_loadu_pd(src + 4), _mm256_loadu_pd(src + 8));
+    const __m256d w = _mm256_add_pd(p.z, dd);
+    __m256d sx = _mm256_div_pd(_mm256_mul_pd(p.x, dd), w);
+    __m256d sy = _mm256_div_pd(_mm256_mul_pd(_mm256_xor_pd(p.y, sign), dd), w);
+    // max returns its second operand when the first is NaN: NaN goes to the lower end
+    sx = _mm256_round_pd(_mm256_min_pd(_mm256_max_pd(sx, lo), hi), kNearest);
+    sy = _mm256_round_pd(_mm256_min_pd(_mm256_max_pd(sy, lo), hi), kNearest);
+    const __m128i px = _mm_add_epi32(_mm256_cvttpd_epi32(sx), vmx);
+    const __m128i py = _mm_add_epi32(_mm256_cvttpd_epi32(sy), vmy);
+    auto* dst = reinterpret_cast<__m128i*>(&out[i].x);
+    _mm_storeu_si128(dst, _mm_unpacklo_epi32(px, py));
+    _mm_storeu_si128(dst + 1, _mm_unpackhi_epi32(px, py));
+  }
+  ProjectScalar(in + i, out + i, n - i, d, mx, my);
+}
+
+// Eight raw heights, stretched by factor and cut toward zero.
+ORV_AVX2 inline __m256i Stretch8(__m256i h, __m256d factor) {
+  const __m256d lo = _mm256_set1_pd(-kIntLimit), hi = _mm256_set1_pd(kIntLimit);
+  const __m256d a = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(h)), factor);
+  const __m256d b = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(h, 1)), factor);
+  const __m128i ta = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(a, lo), hi));
+  const __m128i tb = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(b, lo), hi));
+  return _mm256_set_m128i(tb, ta);
+}
+
+constexpr Interleave<8, 8> kOut3i8{};  // 8 points, 3 ints each
+
+// One register of eight triples: x and y picked by the same table (the
+// single-table permute reads the low three bits of each index), z blended in.
+template <unsigned YMask, unsigned ZMask>
+ORV_AVX2 inline __m256i Place(__m256i x, __m256i y, __m256i z, __m256i pick) {
+  const __m256i xy =
+      _mm256_blend_epi32(_mm256_permutevar8x32_epi32(x, pick), _mm256_permutevar8x32_epi32(y, pick), YMask);
+  return _mm256_blend_epi32(xy, z, ZMask);
+}
+
+ORV_AVX2 void SurfaceRowAvx2(const std::uint8_t* cells, CellBytes kind, std::size_t n, const int* xs, int z,
+                             double factor, Point3i* out) {
+  const __m256d k = _mm256_set1_pd(factor);
+  const __m256i zv = _mm256_set1_epi32(z);
+  const __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut3i8.pick[0].data()));
+  const __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut3i8.pick[1].data()));
+  const __m256i p2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut3i8.pick[2].data()));
+  const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
+  std::size_t c = 0;
+  for (; c + 8 <= n; c += 8) {
+    __m256i raw;
+    if (kind == CellBytes::Byte) {
+      raw = _mm256_slli_epi32(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cells + c))), 1);
+    } else {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + 2 * c));
+      if (kind == CellBytes::HighFirst16) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+      raw = _mm256_srli_epi32(_mm256_cvtepu16_epi32(v), 7);
+    }
+    const __m256i y = Stretch8(raw, k);
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xs + c));
+    auto* dst = reinterpret_cast<__m256i*>(&out[c].x);
+    _mm256_storeu_si256(dst, Place<kOut3i8.ymask[0], kOut3i8.zmask[0]>(x, y, zv, p0));
+    _mm256_storeu_si256(dst + 1, Place<kOut3i8.ymask[1], kOut3i8.zmask[1]>(x, y, zv, p1));
+    _mm256_storeu_si256(dst + 2, Place<kOut3i8.ymask[2], kOut3i8.zmask[2]>(x, y, zv, p2));
+  }
+  SurfaceRowScalar(cells + c * width, kind, n - c, xs + c, z, factor, out + c);
+}
+
+#define ORV_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl")))
+
+constexpr Interleave<8, 8> kOut3d{};    // 8 points, 3 doubles each
+constexpr Interleave<16, 16> kOut3i{};  // 16 points, 3 ints each
+constexpr Deinterleave<8> kIn3d{};      // 8 points from 24 doubles
 
 template <std::size_t N>
 ORV_AVX512 inline __m512i IndexI(const std::array<int, N>& a) {
@@ -337,10 +435,13 @@ void Rotate(const Point3i* in, Point3d* out, std::size_t n, const Turn& t) {
 }
 
 void Zoom(const Point3d* in, Point3d* out, std::size_t n, double f) {
+  switch (Now()) {
 #ifdef ORV_WIDE_KERNELS
-  if (Now() == Width::Avx512) return ZoomAvx512(in, out, n, f);
+    case Width::Avx512: ZoomAvx512(in, out, n, f); return;
+    case Width::Avx2: ZoomAvx2(in, out, n, f); return;
 #endif
-  ZoomScalar(in, out, n, f);
+    default: ZoomScalar(in, out, n, f); return;
+  }
 }
 
 void Project(const Point3d* in, Point2i* out, std::size_t n, double d, int mx, int my) {
@@ -355,10 +456,13 @@ void Project(const Point3d* in, Point2i* out, std::size_t n, double d, int mx, i
 
 void SurfaceRow(const std::uint8_t* cells, CellBytes kind, std::size_t n, const int* xs, int z, double factor,
                 Point3i* out) {
+  switch (Now()) {
 #ifdef ORV_WIDE_KERNELS
-  if (Now() == Width::Avx512) return SurfaceRowAvx512(cells, kind, n, xs, z, factor, out);
+    case Width::Avx512: SurfaceRowAvx512(cells, kind, n, xs, z, factor, out); return;
+    case Width::Avx2: SurfaceRowAvx2(cells, kind, n, xs, z, factor, out); return;
 #endif
-  SurfaceRowScalar(cells, kind, n, xs, z, factor, out);
+    default: SurfaceRowScalar(cells, kind, n, xs, z, factor, out); return;
+  }
 }
 
 }  // namespace orv::kernels
