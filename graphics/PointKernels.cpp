@@ -75,7 +75,7 @@ void SurfaceRowScalar(const std::uint8_t* cells, CellBytes kind, std::size_t n, 
 
 // Permute tables. Points are stored as triples: coordinate c of point p in a
 // block is element 3p + c.
-template <int Lanes, int Points>
+template <int Lanes>
 struct Interleave {
   // Output lane l of register j: element g = Lanes * j + l, point g / 3,
   // coordinate g % 3. pick chooses from (x, y) of that point (x: p, y: Lanes + p
@@ -117,8 +117,6 @@ struct Deinterleave {
       }
   }
 };
-
-
 
 // ---- four and eight lanes (AVX2). Four points (twelve values) are three
 // registers; 128-bit halves are swapped into place and the pairs in each half
@@ -213,7 +211,7 @@ ORV_AVX2 inline __m256i Stretch8(__m256i h, __m256d factor) {
   return _mm256_set_m128i(tb, ta);
 }
 
-constexpr Interleave<8, 8> kOut3i8{};  // 8 points, 3 ints each
+constexpr Interleave<8> kOut8{};  // eight triples, of ints (AVX2) or of doubles (AVX-512)
 
 // One register of eight triples: x and y picked by the same table (the
 // single-table permute reads the low three bits of each index), z blended in.
@@ -228,9 +226,9 @@ ORV_AVX2 void SurfaceRowAvx2(const std::uint8_t* cells, CellBytes kind, std::siz
                              double factor, Point3i* out) {
   const __m256d k = _mm256_set1_pd(factor);
   const __m256i zv = _mm256_set1_epi32(z);
-  const __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut3i8.pick[0].data()));
-  const __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut3i8.pick[1].data()));
-  const __m256i p2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut3i8.pick[2].data()));
+  const __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut8.pick[0].data()));
+  const __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut8.pick[1].data()));
+  const __m256i p2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut8.pick[2].data()));
   const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
   std::size_t c = 0;
   for (; c + 8 <= n; c += 8) {
@@ -245,17 +243,16 @@ ORV_AVX2 void SurfaceRowAvx2(const std::uint8_t* cells, CellBytes kind, std::siz
     const __m256i y = Stretch8(raw, k);
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xs + c));
     auto* dst = reinterpret_cast<__m256i*>(&out[c].x);
-    _mm256_storeu_si256(dst, Place<kOut3i8.ymask[0], kOut3i8.zmask[0]>(x, y, zv, p0));
-    _mm256_storeu_si256(dst + 1, Place<kOut3i8.ymask[1], kOut3i8.zmask[1]>(x, y, zv, p1));
-    _mm256_storeu_si256(dst + 2, Place<kOut3i8.ymask[2], kOut3i8.zmask[2]>(x, y, zv, p2));
+    _mm256_storeu_si256(dst, Place<kOut8.ymask[0], kOut8.zmask[0]>(x, y, zv, p0));
+    _mm256_storeu_si256(dst + 1, Place<kOut8.ymask[1], kOut8.zmask[1]>(x, y, zv, p1));
+    _mm256_storeu_si256(dst + 2, Place<kOut8.ymask[2], kOut8.zmask[2]>(x, y, zv, p2));
   }
   SurfaceRowScalar(cells + c * width, kind, n - c, xs + c, z, factor, out + c);
 }
 
 #define ORV_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl")))
 
-constexpr Interleave<8, 8> kOut3d{};    // 8 points, 3 doubles each
-constexpr Interleave<16, 16> kOut3i{};  // 16 points, 3 ints each
+constexpr Interleave<16> kOut16{};  // sixteen triples of ints
 constexpr Deinterleave<8> kIn3d{};      // 8 points from 24 doubles
 
 template <std::size_t N>
@@ -277,10 +274,10 @@ ORV_AVX512 void RotateAvx512(const Point3i* in, Point3d* out, std::size_t n, con
   const __m512i ix = _mm512_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21, 0, 0, 0, 0, 0, 0, 0, 0);
   const __m512i iy = _mm512_setr_epi32(1, 4, 7, 10, 13, 16, 19, 22, 0, 0, 0, 0, 0, 0, 0, 0);
   const __m512i iz = _mm512_setr_epi32(2, 5, 8, 11, 14, 17, 20, 23, 0, 0, 0, 0, 0, 0, 0, 0);
-  const __m512i p0 = IndexQ(kOut3d.pick[0]), p1 = IndexQ(kOut3d.pick[1]), p2 = IndexQ(kOut3d.pick[2]);
-  const __m512i q0 = IndexQ(kOut3d.zpick[0]), q1 = IndexQ(kOut3d.zpick[1]), q2 = IndexQ(kOut3d.zpick[2]);
-  const auto m0 = static_cast<__mmask8>(kOut3d.zmask[0]), m1 = static_cast<__mmask8>(kOut3d.zmask[1]),
-             m2 = static_cast<__mmask8>(kOut3d.zmask[2]);
+  const __m512i p0 = IndexQ(kOut8.pick[0]), p1 = IndexQ(kOut8.pick[1]), p2 = IndexQ(kOut8.pick[2]);
+  const __m512i q0 = IndexQ(kOut8.zpick[0]), q1 = IndexQ(kOut8.zpick[1]), q2 = IndexQ(kOut8.zpick[2]);
+  const auto m0 = static_cast<__mmask8>(kOut8.zmask[0]), m1 = static_cast<__mmask8>(kOut8.zmask[1]),
+             m2 = static_cast<__mmask8>(kOut8.zmask[2]);
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     const int* src = &in[i].x;
@@ -364,9 +361,9 @@ ORV_AVX512 void SurfaceRowAvx512(const std::uint8_t* cells, CellBytes kind, std:
                                  double factor, Point3i* out) {
   const __m512d k = _mm512_set1_pd(factor);
   const __m512i zv = _mm512_set1_epi32(z);
-  const __m512i p0 = IndexI(kOut3i.pick[0]), p1 = IndexI(kOut3i.pick[1]), p2 = IndexI(kOut3i.pick[2]);
-  const auto m0 = static_cast<__mmask16>(kOut3i.zmask[0]), m1 = static_cast<__mmask16>(kOut3i.zmask[1]),
-             m2 = static_cast<__mmask16>(kOut3i.zmask[2]);
+  const __m512i p0 = IndexI(kOut16.pick[0]), p1 = IndexI(kOut16.pick[1]), p2 = IndexI(kOut16.pick[2]);
+  const auto m0 = static_cast<__mmask16>(kOut16.zmask[0]), m1 = static_cast<__mmask16>(kOut16.zmask[1]),
+             m2 = static_cast<__mmask16>(kOut16.zmask[2]);
   const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
   std::size_t c = 0;
   for (; c + 16 <= n; c += 16) {
