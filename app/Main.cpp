@@ -45,6 +45,7 @@ using orv::ui::FromUtf8Path;
 using orv::ui::ToUtf8Path;
 using orv::ui::Guard;
 using orv::ui::SpeedButton;
+using orv::ui::SaveChoice;
 using orv::ui::Ui;
 
 namespace {
@@ -376,12 +377,16 @@ void TMainM::BuildToolBar() {
   Panel1->setAutoFillBackground(true);
   Panel1->setPalette(OrdinaryPalette());
   Panel1->setGeometry(0, 0, 638, kPanelHeight);
+  // The tool bar is a control of its own: a click on its free space or on a
+  // disabled button must not reach the picture below (and edit cells there).
+  Panel1->setAttribute(Qt::WA_NoMousePropagation);
 
   group1_ = std::make_unique<orv::ui::SpeedButtonGroup>(1);
   group2_ = std::make_unique<orv::ui::SpeedButtonGroup>(2);
   group3_ = std::make_unique<orv::ui::SpeedButtonGroup>(3);
   group5_ = std::make_unique<orv::ui::SpeedButtonGroup>(5);
-  group2_->AllowAllUp = true;  // none of "ZD", "SR", "ST" is down at start
+  // None of "ZD", "SR", "ST" is down at start, yet a second click keeps one down
+  // until "1W" or "AW" lets the group be all up.
   group5_->AllowAllUp = true;
 
   struct ButtonLayout {
@@ -507,6 +512,10 @@ void TMainM::PlaceMapList() {
 }
 
 void TMainM::closeEvent(QCloseEvent* e) {
+  if (!MayDropTuningEdits()) {
+    e->ignore();
+    return;
+  }
   FormClose();
   e->accept();
 }
@@ -521,6 +530,7 @@ void TMainM::FormClose() {
 }
 
 void TMainM::Beenden1Click() {
+  if (!MayDropTuningEdits()) return;
   Timer1->stop();
   QApplication::exit(0);
 }
@@ -569,10 +579,10 @@ void TMainM::CreateDatabase(const QString& chosen) {
 }
 
 void TMainM::Datenbankffnen1Click() {
-  EmptyMapList();
   const QString path =
       Ui().OpenFileName(this, QStringLiteral("Kennfelddatenbank öffnen"), kDbFilter, StartDirectory);
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return;  // cancelled: the open database keeps its list
+  EmptyMapList();
   OpenDatabase(path);
 }
 
@@ -603,20 +613,21 @@ void TMainM::OpenDatabase(const QString& path) {
 // ============================================================== images
 
 void TMainM::OriginaleEPROMDateiffnen1Click() {
-  images.OriginalName.clear();
   const QString path = Ui().OpenFileName(this, QStringLiteral("Original-EPROM-Datei öffnen"),
                                          QStringLiteral("Original-Datei (*.org)|*.org|Alle Dateien (*.*)|*.*"),
                                          StartDirectory);
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return;  // cancelled: the loaded image keeps its name
+  images.OriginalName.clear();
   OpenImage(orv::ImageKind::Original, path);
 }
 
 void TMainM::TuningEPROMDateiffnen1Click() {
-  images.TuningName.clear();
+  if (!MayDropTuningEdits()) return;
   const QString path = Ui().OpenFileName(this, QStringLiteral("Tuning-EPROM-Datei öffnen"),
                                          QStringLiteral("Tuning-Datei (*.tun)|*.tun|Alle Dateien (*.*)|*.*"),
                                          StartDirectory);
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return;  // cancelled: the loaded image keeps its name
+  images.TuningName.clear();
   OpenImage(orv::ImageKind::Tuning, path);
 }
 
@@ -644,13 +655,30 @@ void TMainM::Aenderungenspeichern1Click() {
                  QStringLiteral("Es ist keine Tuning-Datei geladen, die gespeichert werden könnte."));
     return;
   }
+  SaveTuning();
+}
+
+bool TMainM::SaveTuning() {
   QString path = FromUtf8Path(images.TuningName);
   if (path.isEmpty()) {
     path = Ui().SaveFileName(this, QStringLiteral("Tuning-Datei speichern"),
                              QStringLiteral("Tuning-Datei (*.tun)|*.tun"), StartDirectory);
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
   }
-  SaveTuningTo(path);
+  return SaveTuningTo(path);
+}
+
+bool TMainM::MayDropTuningEdits() {
+  if (!images.TuningLoaded() || undoStack->isClean()) return true;
+  switch (Ui().AskSave(this, CaptionOf(BoxKind::Confirmation),
+                       QStringLiteral("Die Tuning-Datei wurde geändert.\nSollen die Änderungen gespeichert werden?"))) {
+    case SaveChoice::Discard: return true;
+    case SaveChoice::Cancel: return false;
+    case SaveChoice::Save: break;
+  }
+  bool saved = false;
+  Guard(this, [&] { saved = SaveTuning(); });
+  return saved;
 }
 
 bool TMainM::SaveTuningTo(const QString& path) {
@@ -1071,6 +1099,12 @@ void TMainM::ApplyClickEdit(ClickEdit what) {
 }
 
 void TMainM::FormClick() {
+  // A map too large (or too small) for the picture is loaded but not drawn: the
+  // picture still shows another map, so a click must not change this one.
+  if (!orv::DrawsAsSurface(Kf) && !orv::DrawsAsChart(Kf)) {
+    edit.SelectedCell = 0;
+    return;
+  }
   const auto& points = view.scene->Tuning.Bildpunkte;
   auto pick = [&] {
     edit.SelectedCell = orv::PickCell(points, Kf.KfZellen, view.params.MausLetztX, view.params.MausLetztY);

@@ -194,6 +194,12 @@ class TMainM : public QMainWindow {
   void OpenImage(orv::ImageKind kind, const QString& path);
   // Writes the tuning image to `path`; true on success.
   bool SaveTuningTo(const QString& path);
+  // Saves the tuning image under its name (asking for one when it has none);
+  // false when cancelled. Throws on a file error.
+  bool SaveTuning();
+  // Before unsaved tuning edits would be lost (closing, "&Beenden", loading another
+  // tuning image): asks whether to save them. True when the caller may go on.
+  bool MayDropTuningEdits();
   void FillMapList();
   void EmptyMapList();
   // Loads the active map from the list's selected entry.

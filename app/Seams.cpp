@@ -42,6 +42,18 @@ class RealSeam : public Seam {
     box.exec();
     return box.clickedButton() == yes;
   }
+  SaveChoice AskSave(QWidget* parent, const QString& caption, const QString& text) override {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return SaveChoice::Save;
+    if (box.clickedButton() == no) return SaveChoice::Discard;
+    return SaveChoice::Cancel;
+  }
 };
 
 Seam* g_seam = nullptr;
@@ -91,6 +103,12 @@ void ConsoleSeam::Message(QWidget*, BoxKind kind, const QString& caption, const 
 bool ConsoleSeam::Ask(QWidget*, BoxKind kind, const QString& caption, const QString& text) {
   std::fprintf(stderr, "[%s] %s: %s -> &Nein\n", qPrintable(CaptionOf(kind)), qPrintable(caption), qPrintable(text));
   return false;
+}
+
+SaveChoice ConsoleSeam::AskSave(QWidget*, const QString& caption, const QString& text) {
+  std::fprintf(stderr, "[%s] %s: %s -> &Nein\n", qPrintable(CaptionOf(BoxKind::Confirmation)), qPrintable(caption),
+               qPrintable(text));
+  return SaveChoice::Discard;
 }
 
 }  // namespace orv::ui

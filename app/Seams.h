@@ -9,6 +9,9 @@ namespace orv::ui {
 
 enum class BoxKind { Warning, Error, Information, Confirmation };
 
+// Answers of the question whether to save changes first.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // German caption of a box kind: "Warnung", "Fehler", "Information", "Bestätigen".
 QString CaptionOf(BoxKind kind);
 
@@ -22,6 +25,8 @@ class Seam {
   virtual void Message(QWidget* parent, BoxKind kind, const QString& caption, const QString& text) = 0;
   // A box with "&Ja" and "&Nein"; true for "&Ja".
   virtual bool Ask(QWidget* parent, BoxKind kind, const QString& caption, const QString& text) = 0;
+  // A question with "&Ja" (save), "&Nein" (discard) and "Abbrechen".
+  virtual SaveChoice AskSave(QWidget* parent, const QString& caption, const QString& text) = 0;
 };
 
 // The seam in force (the real dialogs unless a test or the screenshot mode set another).
@@ -36,13 +41,15 @@ QString QtFilter(const QString& pipeFilter);
 void ShowRuntimeError(QWidget* parent, const QString& text);
 
 // A seam that never waits for a person: boxes go to standard error (questions are
-// answered "&Nein"), file dialogs return nothing, and every error box is counted.
+// answered "&Nein", unsaved changes are not saved), file dialogs return nothing,
+// and every error box is counted.
 class ConsoleSeam : public Seam {
  public:
   QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
   QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
   void Message(QWidget*, BoxKind kind, const QString& caption, const QString& text) override;
   bool Ask(QWidget*, BoxKind kind, const QString& caption, const QString& text) override;
+  SaveChoice AskSave(QWidget*, const QString& caption, const QString& text) override;
   int errors = 0;
 };
 

@@ -4,7 +4,10 @@
 #include <QCommandLineParser>
 #include <QComboBox>
 #include <QImage>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <exception>
 
@@ -32,8 +35,13 @@ class OrvantaApplication : public QApplication {
 int RunOrvanta(int argc, char** argv) {
   OrvantaApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Orvanta 2000"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Orvanta 2000"));
   QApplication::setOrganizationName(QStringLiteral("Orvanta"));
+  // Qt's own texts (file dialogs, their questions, context menus) in German, like
+  // everything else; without the translation files they stay in English.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTexts);
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Orvanta 2000 – Kennfeld-Editor"));

@@ -31,21 +31,27 @@ void TKF_Namen::FormShow() { Run([&] { Load(); }); }
 void TKF_Namen::Load() {
   if (RecordNumber == 0) RecordNumber = 1;
   if (Main.db.Datenbankname.empty()) return;
+  // Until the record is read, the buffer holds another one: nothing may be written.
+  loaded_ = false;
+  Button1->setEnabled(false);
   UncheckCorners();
   Main.db.SatzLesen(RecordNumber);
   ShowValues(orv::LoadMapDefinition(Main.db.Datensatz));
   setWindowTitle(QStringLiteral("Kennfeld-Daten ändern von Nr: ") + QString::number(RecordNumber));
+  loaded_ = true;
+  Button1->setEnabled(true);
 }
 
 void TKF_Namen::Save() {
   if (RecordNumber == 0) RecordNumber = 1;
-  if (Main.db.Datenbankname.empty()) return;
+  if (Main.db.Datenbankname.empty() || !loaded_) return;
   // The buffer still holds the record the load read: bytes the form does not own stay.
   orv::SaveMapDefinition(ReadValues(), RecordNumber, Main.db.Datensatz);
   Main.db.SatzSchreiben(RecordNumber);
 }
 
 void TKF_Namen::Button1Click() {
+  if (!Main.db.Datenbankname.empty() && !loaded_) return;  // the record could not be read
   if (!Run([&] { Save(); })) return;
   Reset();
   close();

@@ -11,7 +11,8 @@ class TKF_Namen : public orv::ui::MapFormBase {
   // Index of the record the form shows and writes; 0 becomes 1 on load and save.
   std::int32_t RecordNumber = 0;
 
-  // Load: reads the record at RecordNumber into the controls (errors shown).
+  // Load: reads the record at RecordNumber into the controls (errors shown; while
+  // the record could not be read, "Uebernehmen" is disabled and writes nothing).
   void FormShow();
   void Load();
   // "Uebernehmen": save, reset, close (a failed save leaves the form open).
@@ -24,4 +25,7 @@ class TKF_Namen : public orv::ui::MapFormBase {
 
  protected:
   void showEvent(QShowEvent* e) override;
+
+ private:
+  bool loaded_ = false;
 };

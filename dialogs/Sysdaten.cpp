@@ -57,7 +57,17 @@ void TSytemdat::mouseDoubleClickEvent(QMouseEvent* e) {
   FormDblClick();
 }
 
-void TSytemdat::FormShow() { Run([&] { Load(); }); }
+void TSytemdat::FormShow() {
+  Run([&] { Load(); });
+  committed_ = Main.db.Systemcode;
+}
+
+void TSytemdat::done(int result) {
+  // Every way out (OK, Abbrechen, Escape, the close box) ends here: a choice that
+  // was not saved must not go on steering the main window's addresses.
+  Main.db.Systemcode = committed_;
+  FormBase::done(result);
+}
 
 void TSytemdat::Load() {
   if (!DatabaseFileExists()) return;
@@ -77,6 +87,7 @@ void TSytemdat::Save() {
   Main.db.SatzLesen(0);
   Main.db.Datensatz.set(orv::fld::XBeschriftung, Main.db.Systemcode);
   Main.db.SatzSchreiben(0);
+  committed_ = Main.db.Systemcode;
 }
 
 void TSytemdat::Button1Click() {

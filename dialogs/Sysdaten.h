@@ -1,5 +1,7 @@
 #pragma once
 // The controller system dialog: shows and stores the system code of record 0.
+#include <string>
+
 #include "dialogs/FormBase.h"
 
 class QComboBox;
@@ -20,7 +22,8 @@ class TSytemdat : public orv::ui::FormBase {
   // Load: reads record 0 and selects the entry of its system code (errors shown).
   void FormShow();
   void Load();
-  // The selection sets the main window's system code (written by the save only).
+  // The selection sets the main window's system code (written by the save only;
+  // closing without a save gives back the code the dialog found).
   void ComboBox1Change();
   // Save: rewrites record 0 with the current system code; throws on a file error.
   void Save();
@@ -31,7 +34,9 @@ class TSytemdat : public orv::ui::FormBase {
  protected:
   void showEvent(QShowEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void done(int result) override;
 
  private:
   bool DatabaseFileExists() const;
+  std::string committed_;  // the system code as shown or last saved
 };

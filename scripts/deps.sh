@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev libbenchmark-dev clang
-          libclang-rt-dev fonts-dejavu-core)
+          libclang-rt-dev fonts-dejavu-core qt6-translations-l10n)
 if [ "${1:-}" = "--with-display" ]; then
   packages+=(xvfb xauth)
 fi

@@ -262,6 +262,26 @@ class DefinitionDialogsTest : public QObject {
     f->Button2Click();
   }
 
+  void recordThatCannotBeReadIsNeverWritten() {
+    test::ScriptedSeam seam;
+    Db db(Standard());
+    auto m = test::MakeMainWindow();
+    m->OpenDatabase(db.Q());
+    const Bytes before = fixtures::ReadBytes(db.path);
+    TKF_Namen* f = m->forms.KF_Namen;
+    f->RecordNumber = 7;  // behind the last record, e.g. after "Letzter Datensatz löschen"
+    Show(f);
+    QCOMPARE(seam.boxes.size(), 1);
+    QVERIFY(!f->Button1->isEnabled());
+    f->Button1Click();
+    QVERIFY(fixtures::ReadBytes(db.path) == before);
+    f->Button2Click();
+    f->RecordNumber = 1;
+    Show(f);
+    QVERIFY(f->Button1->isEnabled());
+    f->Button2Click();
+  }
+
   void withoutDatabaseNothingIsReadOrWritten() {
     test::ScriptedSeam seam;
     auto m = test::MakeMainWindow();
@@ -582,6 +602,27 @@ class DefinitionDialogsTest : public QObject {
     m->ComboBox5->setCurrentIndex(0);
     m->LoadActiveMap();
     QCOMPARE(m->Kf.KfAdresse, 0x100 * 2);
+  }
+
+  void leavingWithoutSaveKeepsTheSavedCode() {
+    test::ScriptedSeam seam;
+    Db db(Standard());
+    auto m = test::MakeMainWindow();
+    m->OpenDatabase(db.Q());
+    TSytemdat* s = Show(m->forms.Sytemdat);
+    s->ComboBox1->setCurrentIndex(1);
+    QCOMPARE(m->db.Systemcode, std::string("N16"));
+    s->Button2Click();  // "Abbrechen"
+    QCOMPARE(m->db.Systemcode, std::string("N8"));
+    s = Show(m->forms.Sytemdat);
+    s->ComboBox1->setCurrentIndex(2);
+    QTest::keyClick(s, Qt::Key_Escape);
+    QVERIFY(!s->isVisible());
+    QCOMPARE(m->db.Systemcode, std::string("N8"));
+    QCOMPARE(db.Record(0).get(fld::XBeschriftung), std::string("N8"));
+    m->ComboBox5->setCurrentIndex(0);
+    m->LoadActiveMap();
+    QCOMPARE(m->Kf.KfAdresse, 0x100);
   }
 
   void systemDialogWithoutDatabaseFile() {

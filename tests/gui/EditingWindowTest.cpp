@@ -22,7 +22,8 @@ const QString kSizeMessage = QStringLiteral(
 
 // A database of an 8-bit 16x16 map at 0x100, a 16x16 "I16" map at 0x1000, a 1x9
 // line at 0x300 and an "M32" 4x4 map at 0x400, over a pair of 8 KiB images whose
-// cells all hold 100; the rev limiter is "M32" at 0x7F0 with system "N16".
+// cells all hold 100, and a 65x2 map at 0x1400 too wide for the picture; the rev
+// limiter is "M32" at 0x7F0 with system "N16".
 struct Project {
   TempDir dir;
   std::string dbc = dir.File("p.dbc"), org = dir.File("p.org"), tun = dir.File("p.tun");
@@ -37,7 +38,8 @@ struct Project {
                                   fixtures::MapRecord(1, "Zündung", 16, 16, "100", "N"),
                                   fixtures::MapRecord(2, "Ladedruck", 16, 16, "1000", "I16"),
                                   fixtures::MapRecord(3, "Kennlinie", 1, 9, "300", "N"),
-                                  fixtures::MapRecord(4, "Lang", 4, 4, "400", "M32")});
+                                  fixtures::MapRecord(4, "Lang", 4, 4, "400", "M32"),
+                                  fixtures::MapRecord(5, "Breit", 65, 2, "1400", "N")});
     fixtures::WriteBytes(org, image);
     std::vector<std::uint8_t> t = image;
     t.resize(static_cast<std::size_t>(tuningSize), 0);
@@ -134,6 +136,36 @@ class EditingWindowTest : public QObject {
     f.m->Wiederholen1->trigger();
     QCOMPARE(int(f.tun(at)), 110);
     QCOMPARE(int(f.m->images.OriginalPuffer[static_cast<std::size_t>(at)]), 100);
+  }
+
+  void clicksOnTheToolBarEditNothing() {
+    Fixture f;
+    f.select(1);
+    f.m->SpeedButton15->click();  // AW
+    const auto before = f.m->images.TuningPuffer;
+    const int lastX = f.m->view.params.MausLetztX;
+    QTest::mouseClick(f.m->Panel1, Qt::LeftButton, Qt::NoModifier, QPoint(600, 2));  // free space
+    QVERIFY(!f.m->SpeedButton13->isEnabled());
+    QTest::mouseClick(f.m->SpeedButton13, Qt::LeftButton);  // "9W", disabled in this view
+    QVERIFY(f.m->images.TuningPuffer == before);
+    QCOMPARE(f.m->undoStack->count(), 0);
+    QCOMPARE(f.m->view.params.MausLetztX, lastX);
+  }
+
+  void mapThatIsNotDrawnIsNotEditedByClicks() {
+    Fixture f;
+    f.select(0);
+    f.select(4);  // 65 columns: loaded, but the picture still shows the first map
+    QCOMPARE(f.m->Kf.KfXDim, 65);
+    const auto before = f.m->images.TuningPuffer;
+    f.clickCell(1);  // 1W on a point of the old picture
+    f.m->SpeedButton15->click();  // AW
+    f.clickCell(1);
+    f.m->SpeedButton14->click();  // R1
+    f.clickCell(1);
+    QVERIFY(f.m->images.TuningPuffer == before);
+    QCOMPARE(f.m->undoStack->count(), 0);
+    QCOMPARE(f.m->edit.SelectedCell, 0);
   }
 
   void wholeMapAndNineValues() {
@@ -299,7 +331,7 @@ class EditingWindowTest : public QObject {
     f.m->Aenderungenspeichern1->trigger();
     QCOMPARE(f.seam.boxes.last().kind, ui::BoxKind::Warning);
     QCOMPARE(fixtures::ReadBytes(f.p.org), f.p.image);
-    // no name (a later open was cancelled): asks for a path
+    // no name (e.g. the tuning file named no file on disk): asks for a path
     f.m->images.TuningName.clear();
     const QString other = QString::fromStdString(f.p.dir.File("neu.tun"));
     f.seam.files.enqueue(other);
@@ -314,6 +346,64 @@ class EditingWindowTest : public QObject {
     m->Aenderungenspeichern1->trigger();
     QCOMPARE(seam.boxes.size(), 1);
     QCOMPARE(seam.boxes[0].kind, ui::BoxKind::Information);
+  }
+
+  void unsavedEditsAreNotLostWithoutAQuestion() {
+    const QString question =
+        QStringLiteral("Die Tuning-Datei wurde geändert.\nSollen die Änderungen gespeichert werden?");
+    Fixture f;
+    f.select(0);
+    // Nothing changed: no question.
+    f.seam.files.enqueue(QString());
+    f.m->TuningEPROMDateiffnen1->trigger();
+    QVERIFY(f.seam.boxes.isEmpty());
+    QCOMPARE(f.m->images.TuningName, f.p.tun);  // a cancelled dialog keeps the name
+    f.clickCell(3);
+    const std::uint8_t edited = f.tun(0x100 + 2);
+    QVERIFY(edited != 100);
+    // "Abbrechen": no file dialog, the edit stays.
+    const auto titles = f.seam.dialogTitles.size();
+    f.seam.saveAnswers.enqueue(ui::SaveChoice::Cancel);
+    f.m->TuningEPROMDateiffnen1->trigger();
+    QCOMPARE(f.seam.texts(), QStringList{question});
+    QCOMPARE(f.seam.dialogTitles.size(), titles);
+    QCOMPARE(f.tun(0x100 + 2), edited);
+    // The window stays open after "Abbrechen".
+    f.seam.saveAnswers.enqueue(ui::SaveChoice::Cancel);
+    QVERIFY(!f.m->close());
+    QVERIFY(f.m->isVisible());
+    QCOMPARE(f.m->images.TuningPuffer.size(), std::size_t{8193});
+    // "&Ja": saved, then the file dialog.
+    f.seam.saveAnswers.enqueue(ui::SaveChoice::Save);
+    f.seam.files.enqueue(QString());
+    f.m->TuningEPROMDateiffnen1->trigger();
+    QCOMPARE(int(fixtures::ReadBytes(f.p.tun)[0x102]), int(edited));
+    QVERIFY(f.m->undoStack->isClean());
+    // Undone back to the saved state: nothing to ask.
+    f.clickCell(3);
+    f.m->undoStack->undo();
+    const auto boxes = f.seam.boxes.size();
+    f.seam.files.enqueue(QString());
+    f.m->TuningEPROMDateiffnen1->trigger();
+    QCOMPARE(f.seam.boxes.size(), boxes);
+    // "&Nein" on closing: closed, the file as saved.
+    f.clickCell(3);
+    f.seam.saveAnswers.enqueue(ui::SaveChoice::Discard);
+    QVERIFY(f.m->close());
+    QCOMPARE(int(fixtures::ReadBytes(f.p.tun)[0x102]), int(edited));
+  }
+
+  void failedSaveOnClosingKeepsTheWindowOpen() {
+    Fixture f;
+    f.select(0);
+    f.clickCell(3);
+    f.seam.saveAnswers.enqueue(ui::SaveChoice::Save);
+    SetFaultHook([](std::string_view step) { return step == "write" ? 28 /* ENOSPC */ : 0; });
+    const bool closed = f.m->close();
+    SetFaultHook({});
+    QVERIFY(!closed);
+    QCOMPARE(f.seam.boxes.last().text, QStringLiteral("Kapazität der Diskette/Festplatte erschöpft."));
+    QVERIFY(!f.m->undoStack->isClean());
   }
 
   void loadingANewTuningImageClearsUndo() {

@@ -216,10 +216,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(QString::fromStdString(m->db.Systemcode), QStringLiteral("N8"));
     QVERIFY(m->DefinierenMenu->isEnabled());
     QCOMPARE(m->windowTitle(), QStringLiteral("Orvanta 2000       ") + QString::fromStdString(p.dbc));
-    // cancelling a second open empties the list but keeps the database
+    // cancelling a second open changes nothing
     seam.files.enqueue(QString());
     m->Datenbankffnen1->trigger();
-    QCOMPARE(m->ComboBox5->count(), 0);
+    QCOMPARE(m->ComboBox5->count(), 3);
     QCOMPARE(m->db.Datenbankname, p.dbc);
     QVERIFY(seam.boxes.isEmpty());
   }
@@ -269,10 +269,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(m->images.OriginalPuffer.size(), std::size_t{4097});
     QVERIFY(m->view.flags.OriginalZeigen);
     QVERIFY(m->KennfeldSuchenMenu->isEnabled());
-    // cancelled: the name is cleared, the image stays
+    // cancelled: name and image stay
     seam.files.enqueue(QString());
     m->OriginaleEPROMDateiffnen1->trigger();
-    QVERIFY(m->images.OriginalName.empty());
+    QCOMPARE(m->images.OriginalName, p.org);
     QCOMPARE(m->images.OriginalGroesse, 4096);
     // a path that names no file: name set, nothing loaded
     seam.files.enqueue(QString::fromStdString(dir.File("none.tun")));

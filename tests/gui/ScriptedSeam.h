@@ -25,6 +25,8 @@ class ScriptedSeam : public ui::Seam {
   QQueue<QString> files;
   // Answers of the next questions (true: "&Ja"); "&Nein" when none is queued.
   QQueue<bool> answers;
+  // Answers of the next questions whether to save first; "&Nein" when none is queued.
+  QQueue<ui::SaveChoice> saveAnswers;
   QList<Box> boxes;
   QStringList dialogTitles;
   QStringList dialogFilters;
@@ -45,6 +47,10 @@ class ScriptedSeam : public ui::Seam {
   bool Ask(QWidget*, ui::BoxKind kind, const QString& caption, const QString& text) override {
     boxes << Box{kind, caption, text};
     return answers.isEmpty() ? false : answers.dequeue();
+  }
+  ui::SaveChoice AskSave(QWidget*, const QString& caption, const QString& text) override {
+    boxes << Box{ui::BoxKind::Confirmation, caption, text};
+    return saveAnswers.isEmpty() ? ui::SaveChoice::Discard : saveAnswers.dequeue();
   }
   // Texts of the boxes shown so far.
   QStringList texts() const {
