@@ -102,6 +102,8 @@ class EditingWindowTest : public QObject {
     f.m->SpeedButton16->click();  // ZD
     QVERIFY(f.m->SpeedButton16->isDown());
     QVERIFY(!f.m->SpeedButton12->isDown() && !f.m->SpeedButton15->isDown());
+    f.m->SpeedButton16->click();  // the view modes may not all be up yet
+    QVERIFY(f.m->SpeedButton16->isDown());
     f.m->SpeedButton14->click();  // R1
     QVERIFY(f.m->SpeedButton14->isDown());
     f.m->SpeedButton14->click();
@@ -112,6 +114,9 @@ class EditingWindowTest : public QObject {
     QVERIFY(!f.m->SpeedButton14->isDown() && !f.m->SpeedButton16->isDown());
     f.m->SpeedButton12->click();
     QVERIFY(f.m->SpeedButton12->isDown() && !f.m->SpeedButton15->isDown());
+    f.m->SpeedButton17->click();  // SR, and after 1W a second click lets it up
+    f.m->SpeedButton17->click();
+    QVERIFY(!f.m->SpeedButton17->isDown());
   }
 
   void clickRaisesOneCellByPercent() {
