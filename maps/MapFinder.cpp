@@ -34,6 +34,7 @@ struct Tuning {
   double wrapCap = 0.3;    // ... counted up to this relative size
   double roughWeight = 0.5;
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
+  double seamFactor = 2.5;   // a row step this many times the usual one may start another table
 };
 
 // One way of reading the image as a sequence of cells.
@@ -190,12 +191,43 @@ class Finder {
     const std::int64_t s0 = static_cast<std::int64_t>(first) - w;
     const std::int64_t len = static_cast<std::int64_t>(last) + 1 - s0;
     const std::int64_t rows = (len + w - 1) / w;
+    RefineSeams(s, w, s0, rows);
     if (rows <= maxDim_ + 1) {
-      Refine(s, w, s0, static_cast<int>(rows), true);
+      Refine(s, w, s0, static_cast<int>(rows), w + 3);
       return;
     }
     for (std::int64_t r = 0; r < rows && !Cancelled(); r += maxDim_) {
-      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, rows - r)), r == 0);
+      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, rows - r)), r == 0 ? w + 3 : 0);
+    }
+  }
+
+  // Two tables stored one after the other can form one run: the rows of each
+  // resemble each other, and so may the two, read at this width. Where a row
+  // differs from the one above far more than the run's rows usually do, another
+  // table may begin: that start is refined on its own as well.
+  void RefineSeams(const Stream& s, int w, std::int64_t s0, std::int64_t rows) {
+    const std::int64_t n = static_cast<std::int64_t>(s.v.size());
+    const std::int32_t* v = s.v.data();
+    steps_.clear();
+    for (std::int64_t r = 1; r < rows; ++r) {
+      const std::int64_t from = std::max<std::int64_t>(s0 + r * w, w), to = std::min<std::int64_t>(n, s0 + (r + 1) * w);
+      double sum = 0;
+      for (std::int64_t k = from; k < to; ++k) sum += std::abs(v[k] - v[k - w]);
+      steps_.push_back(to > from ? sum / double(to - from) : 0.0);
+    }
+    if (steps_.size() < 3) return;
+    sortedSteps_ = steps_;
+    std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
+                     sortedSteps_.end());
+    const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    for (std::size_t i = 0; i < steps_.size() && !Cancelled(); ++i) {
+      const std::int64_t r = static_cast<std::int64_t>(i) + 1;
+      if (steps_[i] <= t_.seamFactor * usual + 1.0 || rows - r < minDim_) continue;
+      std::int64_t end = r + 1;  // up to the next seam
+      while (end < rows && steps_[static_cast<std::size_t>(end - 1)] <= t_.seamFactor * usual + 1.0) ++end;
+      // The run's rows need not line up with the tables': the new table starts
+      // within half a row of the row whose step is large.
+      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r)), w / 2 + 1);
     }
   }
 
@@ -232,12 +264,13 @@ class Finder {
     return (double(hi) - double(lo)) / fraction;
   }
 
-  // Picks the exact start and row count near the rough block and scores it. The
+  // Picks the exact start (within reach cells of s0) and the row count near the
+  // rough block and scores it. The
   // pay of a block is a sum over its cells; the cells of the first row have no
   // upper and those of the first column no left neighbour, so the sum is kept as
   // prefix sums of the interior pay plus the corrections for the first row and
   // (with stride w) for the first column: every start and height costs O(1).
-  void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, bool searchStart) {
+  void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, std::int64_t reach) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
     if (budget_ <= 0) return;
     const std::int32_t* v = s.v.data();
@@ -248,7 +281,6 @@ class Finder {
     if (coreSpread <= 0) return;
     const double invR = 1.0 / coreSpread;
     const int maxRows = std::min(maxDim_, rowsGuess + 3);
-    const std::int64_t reach = searchStart ? w + 3 : 0;
     const std::int64_t stMin = std::max<std::int64_t>(0, s0 - reach);
     const std::int64_t stMax = std::min<std::int64_t>(n - std::int64_t{minDim_} * w, s0 + reach);
     if (stMax < stMin) return;
@@ -399,6 +431,7 @@ class Finder {
   std::vector<std::uint8_t> similar_, counts_;
   std::vector<double> pb_, pr_, pc_, corner_, cv_, ch_;  // refinement scratch
   std::vector<std::int32_t> sorted_;
+  std::vector<double> steps_, sortedSteps_;  // row steps of a run, for its seams
   std::vector<Found> found_;
 };
 

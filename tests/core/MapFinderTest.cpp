@@ -82,7 +82,8 @@ TEST(MapFinder, FindsPlantedMapInRandomBytesWithTypeAndWidth) {
 }
 
 // An 8-bit map whose neighbouring cells are close reads as a smooth 16-bit map too;
-// the 8-bit reading must win, followed by a real 16-bit map right behind it.
+// the 8-bit reading must win, and the real 16-bit map right behind it must be found
+// on its own.
 TEST(MapFinder, EightBitMapIsNotTakenForSixteenBit) {
   Bytes b = RandomBytes(91, 8192);
   for (int r = 0; r < 16; ++r)
@@ -98,6 +99,14 @@ TEST(MapFinder, EightBitMapIsNotTakenForSixteenBit) {
   EXPECT_EQ(found[0].offset, 0x1000);
   EXPECT_EQ(found[0].type, CellType::N);
   EXPECT_EQ(found[0].columns, 16);
+  // Read at 16 cells a row, the 8-bit map's bytes run on smoothly into the 16-bit
+  // map: the second map is still found where it starts, neither taller nor two
+  // of its rows at a time.
+  ASSERT_GE(found.size(), 2u);
+  EXPECT_EQ(found[1].offset, 0x1100);
+  EXPECT_EQ(found[1].type, CellType::M16);
+  EXPECT_EQ(found[1].columns, 16);
+  EXPECT_EQ(found[1].rows, 12);
 }
 
 TEST(MapFinder, RejectsConstantFillsAndCounters) {
