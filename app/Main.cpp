@@ -14,6 +14,7 @@
 #include <QPainterPath>
 #include <QRandomGenerator>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUndoStack>
@@ -56,6 +57,17 @@ const QString kSizeMessage = QStringLiteral(
     "Original- und Tuning-Datei  sind nicht gleich gross, deshalb kann die Datei   nicht  zurückgestzt werden!");
 constexpr int kPanelHeight = 37;
 constexpr int kListWidth = 217;
+
+// The map list's dropped-down rows are 13 pixels high, whatever the style would give.
+class MapListRows : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize s = QStyledItemDelegate::sizeHint(option, index);
+    s.setHeight(13);
+    return s;
+  }
+};
 
 // A patch of the tuning image that the undo stack can take back and put again.
 class TuningPatchCommand : public QUndoCommand {
@@ -164,6 +176,7 @@ TMainM::TMainM() {
   ComboBox5->setFixedWidth(kListWidth);
   QFont listFont = WindowFont();
   ComboBox5->setFont(listFont);
+  ComboBox5->setItemDelegate(new MapListRows(ComboBox5));
   connect(ComboBox5, &QComboBox::activated, this, [this](int) { Guard(this, [&] { ComboBox5Change(); }); });
 
   StringGrid1 = new QTableWidget(area);

@@ -1,5 +1,6 @@
 // The main window as a user meets it: start state, database and image commands,
 // the map list and its selection sequence, project information and error boxes.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -212,6 +213,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(seam.dialogTitles.last(), QStringLiteral("Kennfelddatenbank öffnen"));
     QCOMPARE(m->ComboBox5->count(), 3);
     QCOMPARE(m->ComboBox5->itemText(0), QStringLiteral("7      Zündung  16 x16"));
+    QCOMPARE(m->ComboBox5->view()->sizeHintForRow(0), 13);
     QCOMPARE(m->ComboBox5->currentIndex(), -1);
     QCOMPARE(QString::fromStdString(m->db.Systemcode), QStringLiteral("N8"));
     QVERIFY(m->DefinierenMenu->isEnabled());
