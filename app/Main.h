@@ -165,6 +165,14 @@ class TMainM : public QMainWindow {
   void Kennfelddatenaedern1Click();
   void KennfeldSuchenClick(orv::CellType type);
   void ComboBox5Change();
+  // The tool buttons of the file commands, the checksum and the map reset call
+  // their menu item's handler.
+  void SpeedButton1Click() { Datenbankffnen1Click(); }
+  void SpeedButton2Click() { OriginaleEPROMDateiffnen1Click(); }
+  void SpeedButton3Click() { TuningEPROMDateiffnen1Click(); }
+  void SpeedButton7Click() { Aenderungenspeichern1Click(); }
+  void SpeedButton8Click() { Checksumme1Click(); }
+  void SpeedButton9Click() { AktivesKennfeldzurcksetzen1Click(); }
   void SpeedButton4Click();
   void SpeedButton5Click();
   void SpeedButton10Click();
