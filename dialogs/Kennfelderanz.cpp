@@ -48,11 +48,18 @@ TKennfelder::TKennfelder(TMainM& main)
   StringGrid1 = new QTableWidget(2, 10, this);
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   StringGrid1->setGeometry(8, 8, 674, 254);
-  StringGrid1->horizontalHeader()->setVisible(false);
-  StringGrid1->verticalHeader()->setVisible(false);
   StringGrid1->verticalHeader()->setMinimumSectionSize(1);
   StringGrid1->verticalHeader()->setDefaultSectionSize(15);
   for (int c = 0; c < 10; ++c) StringGrid1->setColumnWidth(c, kColumnWidths[c]);
+  // Row 0 (the headings) and column 0 (empty) stay in place while the records
+  // scroll: the grid's headers show them, the cells of row 0 and column 0 are
+  // kept (row 0 holds the headings) but hidden.
+  StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  StringGrid1->horizontalHeader()->setFixedHeight(17);
+  StringGrid1->horizontalHeader()->setSectionsClickable(false);
+  StringGrid1->verticalHeader()->setFixedWidth(kColumnWidths[0]);
+  StringGrid1->verticalHeader()->setSectionsClickable(false);
+  StringGrid1->setColumnHidden(0, true);
   StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
   StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -101,7 +108,11 @@ void TKennfelder::Headings() {
   static const char* const kHeadings[10] = {"", "Kennfeldname", "Anfangsadresse", "X-Dim.", "Y-Dim", "KF-Typ",
                                             "KF-Nr", "Faktor", "X-Funktion", "Y-Funktion"};
   if (StringGrid1->rowCount() < 1) StringGrid1->setRowCount(1);
-  for (int c = 1; c < 10; ++c) SetCell(StringGrid1, 0, c, QString::fromUtf8(kHeadings[c]));
+  for (int c = 1; c < 10; ++c) {
+    SetCell(StringGrid1, 0, c, QString::fromUtf8(kHeadings[c]));
+    StringGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(kHeadings[c])));
+  }
+  StringGrid1->setRowHidden(0, true);
 }
 
 void TKennfelder::Fill() {
@@ -129,6 +140,9 @@ void TKennfelder::Fill() {
     ++i;
     StringGrid1->setRowCount(i + 1);
   } while (!db.Datei.AtEnd(i));
+  // The fixed column is empty: no row numbers beside the records.
+  for (int r = 0; r < StringGrid1->rowCount(); ++r)
+    if (!StringGrid1->verticalHeaderItem(r)) StringGrid1->setVerticalHeaderItem(r, new QTableWidgetItem(QString()));
   setWindowTitle(QStringLiteral("Kennfelder"));
 }
 

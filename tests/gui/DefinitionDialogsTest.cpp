@@ -429,7 +429,12 @@ class DefinitionDialogsTest : public QObject {
     QCOMPARE(g->columnCount(), 10);
     QCOMPARE(g->rowCount(), 2);
     const int widths[] = {32, 153, 80, 41, 39, 50, 32, 38, 100, 100};
-    for (int c = 0; c < 10; ++c) QCOMPARE(g->columnWidth(c), widths[c]);
+    for (int c = 1; c < 10; ++c) QCOMPARE(g->columnWidth(c), widths[c]);
+    // The heading row and the empty column 0 are the grid's fixed headers.
+    QCOMPARE(g->verticalHeader()->width(), widths[0]);
+    QVERIFY(g->isRowHidden(0) && g->isColumnHidden(0));
+    QCOMPARE(g->horizontalHeaderItem(1)->text(), QStringLiteral("Kennfeldname"));
+    QCOMPARE(g->verticalHeaderItem(1)->text(), QString());
     QCOMPARE(g->toolTip(), QStringLiteral("Markieren des Kennfelder das zu ändern ist"));
     const QStringList headings{QString(), "Kennfeldname", "Anfangsadresse", "X-Dim.", "Y-Dim", "KF-Typ",
                                "KF-Nr", "Faktor", "X-Funktion", "Y-Funktion"};
