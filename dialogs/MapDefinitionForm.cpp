@@ -101,12 +101,12 @@ MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString&
                         kAutomatisch, 24, 16, 26, 200);
   Label2 = MakeLabel(this, "Label2", QStringLiteral("Anfangsadresse in Hex"), 232, 10);
   Edit1 = MakeEdit(this, "Edit1", QStringLiteral("0"), 6, 232, 26, 80);
-  Label7 = MakeLabel(this, "Label7", QStringLiteral("Kennfeld-Typ"), 340, 10);
+  Label7 = MakeLabel(this, "Label7", QStringLiteral("Kennfeld-Typ"), 390, 10);
   ComboBox2 = new QComboBox(this);
   ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
   for (const TypeEntry& t : kMapTypes) ComboBox2->addItem(QString::fromUtf8(t.text.data(), static_cast<int>(t.text.size())));
   ComboBox2->setCurrentIndex(0);
-  ComboBox2->setGeometry(340, 26, 140, 21);
+  ComboBox2->setGeometry(390, 26, 120, 21);
 
   Label3 = MakeLabel(this, "Label3", QStringLiteral("X-Dimension:"), 16, 58);
   ComboBox3 = MakeCombo(this, "ComboBox3", dims, QStringLiteral("16"), 3, 16, 74, 70);
@@ -126,7 +126,7 @@ MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString&
   };
   GroupBox1 = axisGroup("GroupBox1", QStringLiteral("X-Achsen Beschriftungswerte:"), 108);
   Label8 = MakeLabel(GroupBox1, "Label8", QStringLiteral("Anfangswert:"), 10, 24);
-  Edit3 = MakeEdit(GroupBox1, "Edit3", QStringLiteral("1"), 0, 82, 20, 60);
+  Edit3 = MakeEdit(GroupBox1, "Edit3", QStringLiteral("1"), 0, 94, 20, 56);
   Label9 = MakeLabel(GroupBox1, "Label9", QStringLiteral("Faktor:"), 160, 24);
   Edit5 = MakeEdit(GroupBox1, "Edit5", QStringLiteral("1"), 3, 205, 20, 50);
   CheckBox1 = MakeCheck(GroupBox1, "CheckBox1", QStringLiteral("Addition"), 10, 50);
@@ -139,7 +139,7 @@ MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString&
 
   GroupBox2 = axisGroup("GroupBox2", QStringLiteral("Y-Achsen Beschriftungswerte:"), 238);
   Label11 = MakeLabel(GroupBox2, "Label11", QStringLiteral("Anfangswert:"), 10, 24);
-  Edit4 = MakeEdit(GroupBox2, "Edit4", QStringLiteral("1"), 0, 82, 20, 60);
+  Edit4 = MakeEdit(GroupBox2, "Edit4", QStringLiteral("1"), 0, 94, 20, 56);
   Label12 = MakeLabel(GroupBox2, "Label12", QStringLiteral("Faktor:"), 160, 24);
   Edit6 = MakeEdit(GroupBox2, "Edit6", QStringLiteral("1"), 3, 205, 20, 50);
   CheckBox4 = MakeCheck(GroupBox2, "CheckBox4", QStringLiteral("Addition"), 10, 50);
