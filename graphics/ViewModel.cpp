@@ -56,18 +56,6 @@ constexpr kernels::CellBytes BytesOf(HeightKind k) {
                                         : kernels::CellBytes::LowFirst16;
 }
 
-// Raw height of the cell at b: 0 to 511.
-template <HeightKind K>
-inline int RawHeight(const std::uint8_t* b) {
-  if constexpr (K == HeightKind::Byte) {
-    return b[0] * 2;
-  } else if constexpr (K == HeightKind::HighFirst16) {
-    return (b[0] * 256 + b[1]) / 128;
-  } else {
-    return (b[1] * 256 + b[0]) / 128;
-  }
-}
-
 // Model points of one surface from one image. A cell whose bytes are not all
 // inside the image stands at height 0; its bytes are never touched.
 template <HeightKind K>
@@ -96,7 +84,8 @@ void BuildSurface(PointSet<4096>& set, std::span<const std::uint8_t> image, cons
         const std::int64_t v = ReadValue(image, offset, type).value_or(0);
         h = static_cast<int>(std::clamp<std::int64_t>(v / (std::int64_t{1} << 22), 0, 511));
       } else if (offset >= 0 && offset + width <= size) {
-        h = RawHeight<K>(bytes + offset);
+        kernels::SurfaceRow(bytes + offset, BytesOf(K), 1, &xs[c], z, factor, &set.Modellpunkte[k]);
+        continue;
       }
       set.Modellpunkte[k] = Point3i{xs[c], TruncToInt(factor * h), z};
     }
