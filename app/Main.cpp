@@ -216,9 +216,12 @@ TMainM::TMainM() {
     PlaceMapList();
     Panel1->setFixedWidth(area->width());
   });
-  area->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(area, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(area->mapToGlobal(p)); });
+  // A right click anywhere in the client area, the tool bar included, opens the pop-up menu.
+  for (QWidget* w : {static_cast<QWidget*>(area), Panel1}) {
+    w->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(w, &QWidget::customContextMenuRequested, this,
+            [this, w](const QPoint& p) { PopupMenu1->popup(w->mapToGlobal(p)); });
+  }
 }
 
 TMainM::~TMainM() = default;
@@ -962,19 +965,16 @@ void TMainM::Timer1Timer() {
   DrawScene();
 }
 
-void TMainM::Schwarz1Click() {
-  view.colours = {orv::colours::Black, orv::colours::Red};
+void TMainM::Schwarz1Click() { ChangeColours({orv::colours::Black, orv::colours::Red}); }
+void TMainM::Weiss1Click() { ChangeColours({orv::colours::White, orv::colours::Black}); }
+void TMainM::Grau1Click() { ChangeColours({orv::colours::Silver, orv::colours::Black}); }
+
+void TMainM::ChangeColours(const orv::WindowColours& c) {
+  view.colours = c;
   ApplyColours();
-  ComboBox5Change();
-}
-void TMainM::Weiss1Click() {
-  view.colours = {orv::colours::White, orv::colours::Black};
-  ApplyColours();
-  ComboBox5Change();
-}
-void TMainM::Grau1Click() {
-  view.colours = {orv::colours::Silver, orv::colours::Black};
-  ApplyColours();
+  // The picture takes the new colour at once, also where nothing is drawn again
+  // (no map, a map that is not drawn, the table or search view).
+  RefreshWindow();
   ComboBox5Change();
 }
 

@@ -261,6 +261,8 @@ class TMainM : public QMainWindow {
   void BuildToolBar();
   void PlaceMapList();
   void ApplyColours();
+  // The background commands: window and font colour, the picture cleared, redrawn.
+  void ChangeColours(const orv::WindowColours& c);
   void UpdateHistoryButtons();
   void ReleaseEditScope();
   void ReleaseViewModes();

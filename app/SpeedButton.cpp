@@ -1,5 +1,6 @@
 #include "app/SpeedButton.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyleOptionToolButton>
 
@@ -45,6 +46,16 @@ void SpeedButton::onClicked() {
   if (group_ && downAtPress_ && isChecked() && group_->AllowAllUp) setSpeedDown(false);
   downAtPress_ = false;
   emit speedClicked();
+}
+
+bool SpeedButton::event(QEvent* e) {
+  // A disabled button swallows mouse events; a right click on it still opens the
+  // pop-up menu of the window below.
+  if (e->type() == QEvent::ContextMenu && !isEnabled()) {
+    e->ignore();
+    return false;
+  }
+  return QToolButton::event(e);
 }
 
 void SpeedButton::paintEvent(QPaintEvent*) {

@@ -46,6 +46,7 @@ class SpeedButton : public QToolButton {
   void speedClicked();
 
  protected:
+  bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
 
  private:

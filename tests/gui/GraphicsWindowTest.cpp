@@ -28,7 +28,8 @@ struct Fixture {
     fixtures::WriteDatabase(dir.File("g.dbc"), {fixtures::RevLimiterRecord("N8", "0", "K", 1.0),
                                                 fixtures::MapRecord(1, "Zündung", 16, 16, "100", "N", '4', "Drehzahl",
                                                                     "Last"),
-                                                fixtures::MapRecord(2, "Linie", 1, 16, "100", "N", '1', "X", "Y")});
+                                                fixtures::MapRecord(2, "Linie", 1, 16, "100", "N", '1', "X", "Y"),
+                                                fixtures::MapRecord(3, "Riesig", 1000, 1000, "0", "N", '1')});
     fixtures::WriteBytes(dir.File("g.org"), image);
     image[0x100 + 5] = 250;
     fixtures::WriteBytes(dir.File("g.tun"), image);
@@ -148,6 +149,27 @@ class GraphicsWindowTest : public QObject {
     QCOMPARE(f.m->SpeedButton8->palette().color(QPalette::Active, QPalette::ButtonText), QColor(255, 0, 0));
     f.m->RedirectDrawing(nullptr);
     QVERIFY(f.seam.boxes.isEmpty());
+  }
+
+  void backgroundTakesTheNewColourWhereNothingIsRedrawn() {
+    // Where no map is drawn afterwards the picture still changes colour at once.
+    const struct { const char* what; int listIndex; QAction* TMainM::*view; } cases[] = {
+        {"no map selected", -1, nullptr},
+        {"map not drawn (1000 x 1000)", 2, nullptr},
+        {"table view", 0, &TMainM::Tabelle1},
+        {"search view", 0, &TMainM::N3DGrafikTabelle1},
+    };
+    for (const auto& c : cases) {
+      Fixture f;
+      f.m->ComboBox5->setCurrentIndex(c.listIndex);
+      if (c.view) (f.m.get()->*c.view)->trigger();
+      else f.m->ComboBox5Change();
+      const QPoint corner(f.m->area->width() - 2, f.m->area->height() - 2);
+      f.m->Grau1->trigger();
+      QVERIFY2(f.m->area->buffer().pixelColor(corner) == QColor(192, 192, 192), c.what);
+      f.m->Schwarz1->trigger();
+      QVERIFY2(f.m->area->buffer().pixelColor(corner) == QColor(0, 0, 0), c.what);
+    }
   }
 
   void viewButtons() {

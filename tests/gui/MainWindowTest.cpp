@@ -2,6 +2,8 @@
 // the map list and its selection sequence, project information and error boxes.
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTableWidget>
 #include <QTimer>
 #include <QMenuBar>
@@ -149,6 +151,17 @@ class MainWindowTest : public QObject {
     QStringList popup;
     for (QAction* a : m->PopupMenu1->actions()) popup << a->text();
     QCOMPARE(popup, (QStringList{"&Projekt-Infos", "&Zugriffspfeil", "Kennfelddaten ädern"}));
+  }
+
+  void rightClickOpensThePopupMenuAlsoOnTheToolBar() {
+    test::ScriptedSeam seam;
+    auto m = test::MakeMainWindow();
+    for (QWidget* w : std::initializer_list<QWidget*>{m->area, m->Panel1, m->SpeedButton8, m->SpeedButton13}) {
+      // Through the window, as a real click arrives (disabled buttons included).
+      QTest::mouseClick(m->windowHandle(), Qt::RightButton, {}, w->mapTo(m.get(), QPoint(3, 3)));
+      QVERIFY2(m->PopupMenu1->isVisible(), qPrintable(w->objectName()));
+      m->PopupMenu1->hide();
+    }
   }
 
   void mapListIsCentredBelowTheToolBar_data() {
