@@ -52,16 +52,21 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
   const int B = Clip(h - 40);
   const int L = 70;
   const int Wd = Clip(w - 2 * 70);
-  const int n = std::min<std::int32_t>(m.KfXDim == 1 ? m.KfYDim : m.KfXDim, 4096);
-  // One point has no spacing and stands on the left edge; so do all points of
-  // a curve with more points than the chart has pixels.
-  const int step = n > 1 && Wd > 0 ? Wd / (n - 1) : 0;
-  const int right = n > 1 ? Clip(L + std::int64_t{n - 1} * step) : L;
+  const std::int32_t dim = m.KfXDim == 1 ? m.KfYDim : m.KfXDim;
+  const int n = std::min<std::int32_t>(dim, 4096);
+  // s = Wd div (n - 1), truncated toward zero: negative in a chart narrower than
+  // its margins, 0 where the curve has more points than the chart has pixels.
+  // One point has no spacing and stands on the left edge.
+  const std::int64_t gaps = std::int64_t{dim} - 1;
+  const int step = gaps != 0 ? Clip(Wd / gaps) : 0;
+  // The base and top lines end where point n - 1 stands, also for a curve of
+  // no points (then one step back from the left edge).
+  const int right = Clip(L + gaps * step);
   const int top = Clip(std::int64_t{B} - 255);
 
   canvas.Erase(c.background);
 
-  if (f.BodengitterZeigen && n >= 1) {
+  if (f.BodengitterZeigen) {
     canvas.SetPen(colours::Gray);
     for (int i = 0; i < n; ++i) Line(canvas, L + i * step, B, L + i * step, top);
     Line(canvas, L, B, right, B);

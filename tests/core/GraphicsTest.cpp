@@ -602,9 +602,27 @@ TEST_F(GraphicsChartTest, CrowdedCurveStandsOnTheLeftEdge) {
   DrawCurveChart(*scene, flags, MakeMap(61, 1, "N"), images, colours_, canvas);
   EXPECT_EQ(scene->Tuning.Bildpunkte[61].x, 130);  // s = 1
 
-  canvas.Resize(100, 400);  // Wd below 0
+  // Narrower than the margins: Wd below 0, the step negative and truncated.
+  canvas.Resize(100, 400);  // Wd = -40, s = -20
   DrawCurveChart(*scene, flags, MakeMap(3, 1, "N"), images, colours_, canvas);
-  EXPECT_EQ(scene->Tuning.Bildpunkte[3].x, 70);
+  EXPECT_EQ(scene->Tuning.Bildpunkte[2].x, 50);
+  EXPECT_EQ(scene->Tuning.Bildpunkte[3].x, 30);
+  canvas.Resize(130, 400);  // Wd = -10, s = -10 div 3 = -3
+  canvas.Clear();
+  DrawCurveChart(*scene, flags, MakeMap(1, 4, "N"), images, colours_, canvas);
+  EXPECT_EQ(scene->Tuning.Bildpunkte[4].x, 61);
+  EXPECT_EQ(canvas.LinesOf(colours::Gray)[4], (Line{70, 360, 61, 360, colours::Gray}));  // the baseline
+}
+
+TEST_F(GraphicsChartTest, CurveOfNoPointsStillDrawsBaseAndTopLines) {
+  // 1 x 0 and 0 x 1: no uprights and no curve, the base and top lines over Wd.
+  for (const ActiveMap& m : {MakeMap(1, 0, "N"), MakeMap(0, 1, "N")}) {
+    canvas.Clear();
+    DrawCurveChart(*scene, flags, m, images, colours_, canvas);
+    const std::vector<Line> grid = {{70, 560, 730, 560, colours::Gray}, {70, 305, 730, 305, colours::Gray}};
+    EXPECT_EQ(canvas.LinesOf(colours::Gray), grid);
+    EXPECT_EQ(canvas.LineCount(colours::White), 0u);
+  }
 }
 
 TEST_F(GraphicsChartTest, SinglePointAndOversizedCurves) {
