@@ -64,7 +64,11 @@ TKennfelder::TKennfelder(TMainM& main)
   StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
   StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
   StringGrid1->setToolTip(QStringLiteral("Markieren des Kennfelder das zu ändern ist"));
+  // A row is picked however it becomes current: by a click, the arrow keys, a drag.
   connect(StringGrid1, &QTableWidget::cellClicked, this, [this] { StringGrid1Click(); });
+  connect(StringGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+    if (!filling_ && row != previous) StringGrid1Click();
+  });
 
   Button1 = MakeButton(this, "Button1", QStringLiteral("Definieren"), 8, 90);
   Button2 = MakeButton(this, "Button2", QStringLiteral("Abbrechen"), 106, 90);
@@ -83,6 +87,7 @@ void TKennfelder::showEvent(QShowEvent* e) {
   FormBase::showEvent(e);
   if (e->spontaneous()) return;
   fillFailed_ = false;
+  pickedRow_ = -1;  // a new showing starts with no row picked
   FormActivate();
   activatedByShow_ = true;
 }
@@ -116,6 +121,13 @@ void TKennfelder::Headings() {
 }
 
 void TKennfelder::Fill() {
+  // The current row moves while rows are removed and added: that is no pick.
+  filling_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{filling_};
+  const int picked = pickedRow_;
   // Rows of an earlier fill do not survive into this one.
   StringGrid1->setRowCount(1);
   StringGrid1->setRowCount(2);
@@ -143,10 +155,16 @@ void TKennfelder::Fill() {
   // The fixed column is empty: no row numbers beside the records.
   for (int r = 0; r < StringGrid1->rowCount(); ++r)
     if (!StringGrid1->verticalHeaderItem(r)) StringGrid1->setVerticalHeaderItem(r, new QTableWidgetItem(QString()));
+  // The picked row stays highlighted while it exists; no other row is.
+  pickedRow_ = picked >= 1 && picked < StringGrid1->rowCount() ? picked : -1;
+  StringGrid1->setCurrentCell(pickedRow_, pickedRow_ < 0 ? -1 : 1);
   setWindowTitle(QStringLiteral("Kennfelder"));
 }
 
 void TKennfelder::StringGrid1Click() {
+  const int row = StringGrid1->currentRow();
+  if (row == pickedRow_) return;  // picked already (a click that made the row current)
+  pickedRow_ = row;
   Run([&] { PickRow(); });
 }
 

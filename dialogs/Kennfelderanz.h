@@ -21,7 +21,7 @@ class TKennfelder : public orv::ui::FormBase {
   void Headings();
   // Reads every record into the grid and sets the caption "Kennfelder".
   void Fill();
-  // Picks the current row by its "KF-Nr" cell.
+  // Picks the current row by its "KF-Nr" cell (once per row that becomes current).
   void StringGrid1Click();
   void Button1Click();  // "Definieren"
   void Button2Click();  // "Abbrechen"
@@ -38,5 +38,8 @@ class TKennfelder : public orv::ui::FormBase {
   // and not again after a fill that failed (so an error box cannot start a loop).
   bool activatedByShow_ = false;
   bool fillFailed_ = false;
+  // Grid row last picked (-1: none since the showing); no picks while filling.
+  int pickedRow_ = -1;
+  bool filling_ = false;
   void PickRow();
 };

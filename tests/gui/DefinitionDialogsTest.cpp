@@ -495,6 +495,37 @@ class DefinitionDialogsTest : public QObject {
     k->close();
   }
 
+  void arrowKeysPickTheRowTheyMoveTo() {
+    test::ScriptedSeam seam;
+    Db db(Standard());
+    auto m = test::MakeMainWindow();
+    m->OpenDatabase(db.Q());
+    m->forms.KF_Namen->RecordNumber = 3;  // left by the pop-up command
+    TKennfelder* k = Show(m->forms.Kennfelder);
+    QTableWidget* g = k->StringGrid1;
+    g->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(k->windowTitle(), QStringLiteral("Kennfelder"));  // showing picks nothing
+    QCOMPARE(m->forms.KF_Namen->RecordNumber, 3);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(g, Qt::Key_Down);
+    QCOMPARE(g->currentRow(), 3);
+    QCOMPARE(k->windowTitle(), QStringLiteral("gewähltes Kennfeld Nr: 2"));
+    QCOMPARE(m->forms.KF_Namen->RecordNumber, 2);
+    TKF_Namen* f = m->forms.KF_Namen;
+    QString caption;
+    QTimer::singleShot(0, f, [&] {
+      caption = f->windowTitle();
+      f->Button2Click();
+    });
+    k->Button3Click();
+    QCOMPARE(caption, QStringLiteral("Kennfeld-Daten ändern von Nr: 2"));
+    QCOMPARE(g->currentRow(), 3);  // still the highlighted row after the grid is filled again
+    QTest::keyClick(g, Qt::Key_Up);
+    QCOMPARE(m->forms.KF_Namen->RecordNumber, 1);
+    QVERIFY(seam.boxes.isEmpty());
+    k->close();
+  }
+
   void deleteLastAsksFirst() {
     test::ScriptedSeam seam;
     Db db(Standard());
