@@ -1,7 +1,7 @@
 #include "dialogs/Drehzdef.h"
 
 #include <QComboBox>
-#include <QEvent>
+#include <QShowEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -72,23 +72,15 @@ TSpeedlimitdef::TSpeedlimitdef(TMainM& main)
   move(157, 102);
 }
 
-void TSpeedlimitdef::changeEvent(QEvent* e) {
-  FormBase::changeEvent(e);
-  if (e->type() == QEvent::ActivationChange && gate_.Activated(isActiveWindow())) FormActivate();
-}
-
 void TSpeedlimitdef::showEvent(QShowEvent* e) {
   FormBase::showEvent(e);
-  gate_.Reset();
-  FormShow();
+  if (!e->spontaneous()) FormShow();
 }
 
+// Loads once per showing: what was typed and not yet confirmed stays while the
+// user looks at another window.
 void TSpeedlimitdef::FormShow() {
-  gate_.During([&] { Run([&] { Load(); }); });
-}
-
-void TSpeedlimitdef::FormActivate() {
-  gate_.During([&] { Run([&] { Load(); }); });
+  Run([&] { Load(); });
 }
 
 void TSpeedlimitdef::ComboBox2Change() {
@@ -104,7 +96,7 @@ void TSpeedlimitdef::ComboBox2Change() {
 
 void TSpeedlimitdef::Button1Click() {
   bool stored = false;
-  gate_.During([&] { Run([&] { stored = StoreDefinition(); }); });
+  Run([&] { stored = StoreDefinition(); });
   if (stored) accept();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // The rev limiter definition dialog: address, factor and type of the rev limiter,
 // kept in record 0 of the chip database.
-#include "dialogs/ActivationGate.h"
 #include "dialogs/FormBase.h"
 
 class QComboBox;
@@ -21,8 +20,8 @@ class TSpeedlimitdef : public orv::ui::FormBase {
   QPushButton* Button1 = nullptr; // "OK"
   QPushButton* Button2 = nullptr; // "Abbrechen"
 
+  // Loads record 0 into the fields, once per showing.
   void FormShow();
-  void FormActivate();
   void ComboBox2Change();
   void Button1Click();
   void Button2Click();
@@ -34,9 +33,5 @@ class TSpeedlimitdef : public orv::ui::FormBase {
   bool StoreDefinition();
 
  protected:
-  void changeEvent(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
-
- private:
-  orv::ui::ActivationGate gate_;
 };

@@ -335,12 +335,19 @@ class RevLimiterDialogsTest : public QObject {
     QCOMPARE(d->ComboBox2->currentText(), QStringLiteral("16 Bit Intel"));
     QCOMPARE(d->ComboBox2->currentIndex(), 3);
     QCOMPARE(d->Edit1->text(), QStringLiteral("7FF0"));
-    // Activation loads again over what was typed.
+    // Switching to another window and back keeps what was typed and not yet confirmed.
+    d->Edit1->setText(QStringLiteral("12AB"));
     d->Edit2->setText(QStringLiteral("12"));
     d->ComboBox2->setCurrentIndex(1);
-    d->FormActivate();
-    QCOMPARE(d->Edit2->text(), QStringLiteral("30"));
-    QCOMPARE(d->ComboBox2->currentIndex(), 3);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    d->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCOMPARE(d->Edit1->text(), QStringLiteral("12AB"));
+    QCOMPARE(d->Edit2->text(), QStringLiteral("12"));
+    QCOMPARE(d->ComboBox2->currentIndex(), 1);
     // The record buffer holds record 0 now.
     QCOMPARE(m->db.Datensatz.get(fld::KennfeldTyp), std::string("I16"));
     d->Button2Click();
