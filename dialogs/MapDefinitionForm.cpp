@@ -184,13 +184,19 @@ MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString&
                      static_cast<QWidget*>(CheckBox10), static_cast<QWidget*>(Label10), static_cast<QWidget*>(Label13)})
     w->setVisible(false);
 
-  // Control rules.
-  connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { Run([&] { ComboBox1Change(); }); });
-  connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { Run([&] { ComboBox2Change(); }); });
-  connect(ComboBox3, &QComboBox::editTextChanged, this, [this] { Run([&] { ComboBox3Change(); }); });
-  connect(ComboBox6, &QComboBox::editTextChanged, this, [this] { Run([&] { ComboBox6Change(); }); });
-  connect(ComboBox4, &QComboBox::editTextChanged, this, [this] { Run([&] { ComboBox4Change(); }); });
-  connect(ComboBox5, &QComboBox::editTextChanged, this, [this] { Run([&] { ComboBox5Change(); }); });
+  // Control rules. The text rules apply to what the user changes, not to what a
+  // load shows: an unchanged record is written back as it was read.
+  auto rule = [this](void (MapFormBase::*handler)()) {
+    return [this, handler] {
+      if (!showing_) Run([&] { (this->*handler)(); });
+    };
+  };
+  connect(ComboBox1, &QComboBox::editTextChanged, this, rule(&MapFormBase::ComboBox1Change));
+  connect(ComboBox2, &QComboBox::currentIndexChanged, this, rule(&MapFormBase::ComboBox2Change));
+  connect(ComboBox3, &QComboBox::editTextChanged, this, rule(&MapFormBase::ComboBox3Change));
+  connect(ComboBox6, &QComboBox::editTextChanged, this, rule(&MapFormBase::ComboBox6Change));
+  connect(ComboBox4, &QComboBox::editTextChanged, this, rule(&MapFormBase::ComboBox4Change));
+  connect(ComboBox5, &QComboBox::editTextChanged, this, rule(&MapFormBase::ComboBox5Change));
   connect(CheckBox2, &QCheckBox::clicked, this, [this] { Run([&] { CheckBox2Click(); }); });
   connect(CheckBox5, &QCheckBox::clicked, this, [this] { Run([&] { CheckBox5Click(); }); });
   connect(CheckBox8, &QCheckBox::toggled, this, [this] { Run([&] { CheckBox8Click(); }); });
@@ -313,12 +319,16 @@ void MapFormBase::Reset() {
 
 void MapFormBase::ShowValues(const orv::MapDefinition& d) {
   shown_ = d;
+  showing_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{showing_};
   const int typeIndex = orv::MapTypeIndexOfCode(orv::MapTypeCodeOfText(d.TypeText));
   ComboBox1->setEditText(FromCp1252(d.Name));
-  // The dimension rule works on the whole text before the length limit cuts it.
-  ComboBox3->setEditText(FromCp1252(orv::DimensionRule(d.XDimText)));
+  ComboBox3->setEditText(FromCp1252(d.XDimText));
   ComboBox4->setEditText(FromCp1252(d.XLabel));
-  ComboBox6->setEditText(FromCp1252(orv::DimensionRule(d.YDimText)));
+  ComboBox6->setEditText(FromCp1252(d.YDimText));
   ComboBox5->setEditText(FromCp1252(d.YLabel));
   Edit3->setText(FromCp1252(d.XStartText));
   Edit4->setText(FromCp1252(d.YStartText));
@@ -360,8 +370,8 @@ orv::MapDefinition MapFormBase::ReadValues() const {
   d.TypeText = ToCp1252(ComboBox2->currentText());
   // An unknown type code stays only as long as the type box still shows what the load put there.
   d.KeepRecordType = shown_.KeepRecordType && d.TypeText == shown_.TypeText;
-  d.XDimText = ToCp1252(ComboBox3->currentText());
-  d.YDimText = ToCp1252(ComboBox6->currentText());
+  d.XDimText = Unclipped(ComboBox3->currentText(), shown_.XDimText, ComboBox3->lineEdit()->maxLength());
+  d.YDimText = Unclipped(ComboBox6->currentText(), shown_.YDimText, ComboBox6->lineEdit()->maxLength());
   d.XLabel = Unclipped(ComboBox4->currentText(), shown_.XLabel, ComboBox4->lineEdit()->maxLength());
   d.YLabel = Unclipped(ComboBox5->currentText(), shown_.YLabel, ComboBox5->lineEdit()->maxLength());
   d.XStartText = ToCp1252(Edit3->text());

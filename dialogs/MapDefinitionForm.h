@@ -94,8 +94,9 @@ class MapFormBase : public FormBase {
   void SelectCorner(int corner);
 
  protected:
-  // Puts the values into the controls (as a load does: the flag boxes take their
-  // own flags, the dimension and name rules apply to the texts set).
+  // Puts the values into the controls as a load does: each control shows its own
+  // field, no control rule applies (the flag boxes take their own flags, a
+  // dimension of 0 or 300 and an empty name are shown as they are).
   void ShowValues(const orv::MapDefinition& d);
   // Collects the controls' values. A text that a control's length limit had to
   // cut when it was shown, and that is still unchanged, is taken whole from `shown_`.
@@ -106,6 +107,7 @@ class MapFormBase : public FormBase {
   void ShowSides(bool left, bool top, bool right, bool bottom);
   void DimensionChange(QComboBox* box);
   bool labelsFallBack_;
+  bool showing_ = false;  // ShowValues is filling the controls
 };
 
 }  // namespace orv::ui

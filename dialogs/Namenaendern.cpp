@@ -30,6 +30,8 @@ void TKF_Namen::FormShow() { Run([&] { Load(); }); }
 
 void TKF_Namen::Load() {
   if (RecordNumber == 0) RecordNumber = 1;
+  // Without a database "Uebernehmen" resets and closes, whatever an earlier load left.
+  Button1->setEnabled(true);
   if (Main.db.Datenbankname.empty()) return;
   // Until the record is read, the buffer holds another one: nothing may be written.
   loaded_ = false;

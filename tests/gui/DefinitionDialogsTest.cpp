@@ -20,6 +20,7 @@
 #include "dialogs/Sysdaten.h"
 #include "app/SpeedButton.h"
 #include "project/ChipDatabase.h"
+#include "project/Text.h"
 #include "support/Fixtures.h"
 
 using namespace orv;
@@ -172,6 +173,30 @@ class DefinitionDialogsTest : public QObject {
     QCOMPARE(f->Edit3->text(), QStringLiteral("-250"));  // not reset
   }
 
+  void unchangedSaveKeepsWhatNoRuleAllows() {
+    // The control rules belong to the user's edits: what a load shows goes back as read.
+    const struct { std::int32_t xdim, ydim; const char* name; } records[] = {
+        {300, 0, ""}, {0, 1000, "Benzin"}, {256, 256, "Zündung"}};
+    for (const auto& r : records) {
+      test::ScriptedSeam seam;
+      TDatensatz rec = fixtures::MapRecord(1, "x", r.xdim, r.ydim, "100", "N");
+      rec.set(fld::Kennfeldname, Utf8ToCp1252(r.name));
+      Db db({fixtures::RevLimiterRecord("N8", "0", "K", 1.0), rec});
+      auto m = test::MakeMainWindow();
+      m->OpenDatabase(db.Q());
+      TKF_Namen* f = m->forms.KF_Namen;
+      f->RecordNumber = 1;
+      Show(f);
+      QCOMPARE(f->ComboBox1->currentText(), QString::fromUtf8(r.name));
+      const TDatensatz before = db.Record(1);
+      f->Button1Click();
+      QVERIFY(seam.boxes.isEmpty());
+      QCOMPARE(db.Record(1).get(fld::XDimension), r.xdim);
+      QCOMPARE(db.Record(1).get(fld::YDimension), r.ydim);
+      QCOMPARE(db.Record(1).get(fld::Kennfeldname), before.get(fld::Kennfeldname));
+    }
+  }
+
   void unknownTypeAndCornerAreKept() {
     test::ScriptedSeam seam;
     TDatensatz odd = OddRecord(1);
@@ -280,6 +305,20 @@ class DefinitionDialogsTest : public QObject {
     Show(f);
     QVERIFY(f->Button1->isEnabled());
     f->Button2Click();
+    // After a failed load and with no database any more, "Uebernehmen" resets and closes.
+    f->RecordNumber = 7;
+    Show(f);
+    QVERIFY(!f->Button1->isEnabled());
+    f->Button2Click();
+    seam.files.enqueue(QString::fromStdString(db.dir.File("missing.dbc")));
+    m->Datenbankffnen1->trigger();
+    QVERIFY(m->db.Datenbankname.empty());
+    Show(f);
+    QVERIFY(f->Button1->isEnabled());
+    f->ComboBox1->setEditText(QStringLiteral("xyz"));
+    f->Button1->click();
+    QVERIFY(!f->isVisible());
+    QCOMPARE(f->ComboBox1->currentText(), QStringLiteral("Automatisch"));
   }
 
   void withoutDatabaseNothingIsReadOrWritten() {
