@@ -24,6 +24,7 @@
 #include "app/Guard.h"
 #include "app/MapSearchView.h"
 #include "app/QtText.h"
+#include "project/NumberText.h"
 #include "app/Seams.h"
 #include "app/SpeedButton.h"
 #include "dialogs/Checksum.h"
@@ -1150,11 +1151,13 @@ void TMainM::FillTable() {
   // Axis labels: the record's axis values (read from the image, or start value and
   // factor); otherwise the numbers from 1.
   const auto axisImage = images.Tuning().empty() ? images.Original() : images.Tuning();
+  const char sep = orv::ui::DecimalSeparator();
   auto axis = [&](orv::AxisSide side, int count) {
     const auto values = orv::AxisLabelValues(db.Datensatz, side, count, axisImage, db.Systemcode);
     QStringList labels;
     for (int i = 0; i < count; ++i)
-      labels << (values ? QString::number((*values)[static_cast<std::size_t>(i)], 'g', 15) : QString::number(i + 1));
+      labels << (values ? QString::fromStdString(orv::FormatGeneral((*values)[static_cast<std::size_t>(i)], sep))
+                        : QString::number(i + 1));
     return labels;
   };
   const QStringList h = axis(orv::AxisSide::X, cols), v = axis(orv::AxisSide::Y, rows);

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <iterator>
@@ -108,9 +107,7 @@ void TSpeedlimitdef::Load() {
   Main.db.SatzLesen(0);
   const orv::TDatensatz& r = Main.db.Datensatz;
   Edit1->setText(orv::ui::FromCp1252(r.get(orv::fld::Anfangsadresse)));
-  const QString sep = QLocale().decimalPoint();
-  Edit2->setText(QString::fromStdString(
-      orv::FormatGeneral(r.get(orv::fld::Faktor), sep.size() == 1 ? sep.at(0).toLatin1() : '.')));
+  Edit2->setText(QString::fromStdString(orv::FormatGeneral(r.get(orv::fld::Faktor), orv::ui::DecimalSeparator())));
   const int i = orv::LimiterTypeIndex(r.get(orv::fld::KennfeldTyp));
   if (i >= 0) ComboBox2->setCurrentIndex(i);
 }

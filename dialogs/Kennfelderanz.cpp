@@ -145,7 +145,7 @@ void TKennfelder::Fill() {
       SetCell(StringGrid1, row, 4, QString::number(r.get(orv::fld::YDimension)));
       SetCell(StringGrid1, row, 5, QStringLiteral("Geheim"));
       SetCell(StringGrid1, row, 6, QString::number(r.get(orv::fld::Nummer)));
-      SetCell(StringGrid1, row, 7, QString::fromStdString(orv::FormatGeneral(r.get(orv::fld::Faktor))));
+      SetCell(StringGrid1, row, 7, QString::fromStdString(orv::FormatGeneral(r.get(orv::fld::Faktor), orv::ui::DecimalSeparator())));
       SetCell(StringGrid1, row, 8, orv::ui::FromCp1252(r.get(orv::fld::XBeschriftung)));
       SetCell(StringGrid1, row, 9, orv::ui::FromCp1252(r.get(orv::fld::YBeschriftung)));
     }

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 
 #include "app/Main.h"
+#include "app/QtText.h"
 
 TKF_Namen::TKF_Namen(TMainM& main)
     : MapFormBase(main, QStringLiteral("KF_Namen"), QStringLiteral("Kennfeld-Daten ändern"), false) {
@@ -38,7 +39,7 @@ void TKF_Namen::Load() {
   Button1->setEnabled(false);
   UncheckCorners();
   Main.db.SatzLesen(RecordNumber);
-  ShowValues(orv::LoadMapDefinition(Main.db.Datensatz));
+  ShowValues(orv::LoadMapDefinition(Main.db.Datensatz, orv::ui::DecimalSeparator()));
   setWindowTitle(QStringLiteral("Kennfeld-Daten ändern von Nr: ") + QString::number(RecordNumber));
   loaded_ = true;
   Button1->setEnabled(true);

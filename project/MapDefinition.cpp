@@ -72,7 +72,7 @@ std::string DimensionRule(std::string_view text) {
   return std::string(text);
 }
 
-MapDefinition LoadMapDefinition(const TDatensatz& rec) {
+MapDefinition LoadMapDefinition(const TDatensatz& rec, char decimalSeparator) {
   MapDefinition d;
   const int typeIndex = MapTypeIndexOfCode(rec.get(fld::KennfeldTyp));
   d.KeepRecordType = typeIndex < 0;
@@ -85,8 +85,8 @@ MapDefinition LoadMapDefinition(const TDatensatz& rec) {
   d.YLabel = rec.get(fld::YBeschriftung);
   d.XStartText = std::to_string(rec.get(fld::XAnfangswert));
   d.YStartText = std::to_string(rec.get(fld::YAnfangswert));
-  d.XFactorText = FormatGeneral(rec.get(fld::XFaktor));
-  d.YFactorText = FormatGeneral(rec.get(fld::YFaktor));
+  d.XFactorText = FormatGeneral(rec.get(fld::XFaktor), decimalSeparator);
+  d.YFactorText = FormatGeneral(rec.get(fld::YFaktor), decimalSeparator);
   d.XRueckwaerts = rec.get(fld::XRueckwaerts);
   d.YRueckwaerts = rec.get(fld::YRueckwaerts);
   d.XAddition = rec.get(fld::XAddition);

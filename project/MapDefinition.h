@@ -82,12 +82,13 @@ struct MapDefinition {
 };
 
 // The form's values for a record: address as 6-digit upper-case hex, dimensions
-// and start values in decimal, factors in general notation, the type text of
+// and start values in decimal, factors in general notation with the given
+// decimal separator (the save reads "," and "." alike), the type text of
 // the code ("8 Bit" and KeepRecordType for an unknown code), the corner of the
 // `Kreuz` digit (0 if it is none of "1".."4"), the address label boxes checked
 // when their address text is not empty. The form's control rules are not
 // applied here.
-MapDefinition LoadMapDefinition(const TDatensatz& rec);
+MapDefinition LoadMapDefinition(const TDatensatz& rec, char decimalSeparator = ',');
 
 // Writes the values into `rec` (which holds the record read before, so every
 // byte the save does not own keeps its value): name, address normalised to six

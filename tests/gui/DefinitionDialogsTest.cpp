@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include "ScriptedSeam.h"
+#include "dialogs/Drehzdef.h"
 #include "dialogs/KFdefinieren.h"
 #include "dialogs/Kennfelderanz.h"
 #include "dialogs/Namenaendern.h"
@@ -478,7 +480,8 @@ class DefinitionDialogsTest : public QObject {
     const QStringList headings{QString(), "Kennfeldname", "Anfangsadresse", "X-Dim.", "Y-Dim", "KF-Typ",
                                "KF-Nr", "Faktor", "X-Funktion", "Y-Funktion"};
     for (int c = 0; c < 10; ++c) QCOMPARE(Cell(g, 0, c), headings[c]);
-    const QStringList row1{QString(), "Drehzahlbegrenzer", "Geheim", "0", "0", "Geheim", "0", "0,5", "N16", QString()};
+    const QStringList row1{QString(), "Drehzahlbegrenzer", "Geheim", "0", "0", "Geheim", "0",
+                           QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("5"), "N16", QString()};
     for (int c = 0; c < 10; ++c) QCOMPARE(Cell(g, 1, c), row1[c]);
     QCOMPARE(k->windowTitle(), QStringLiteral("Kennfelder"));
     QCOMPARE(k->Button4->toolTip(), QStringLiteral("löscht das zuletzt definierte Kennfeld"));
@@ -563,6 +566,36 @@ class DefinitionDialogsTest : public QObject {
     QCOMPARE(m->forms.KF_Namen->RecordNumber, 1);
     QVERIFY(seam.boxes.isEmpty());
     k->close();
+  }
+
+  void factorsShowTheSystemsDecimalSeparator() {
+    // The map list, the map data form and the rev limiter definition show factors
+    // alike, with the system's separator; an unchanged factor is stored unchanged.
+    const QLocale before;
+    for (const auto& [language, sep] : {std::pair{QLocale::German, QStringLiteral(",")},
+                                        std::pair{QLocale::English, QStringLiteral(".")}}) {
+      QLocale::setDefault(QLocale(language));
+      test::ScriptedSeam seam;
+      TDatensatz map = fixtures::MapRecord(1, "Benzin", 4, 4, "100", "N");
+      map.set(fld::XFaktor, 0.4);
+      Db db({fixtures::RevLimiterRecord("N8", "7FF0", "N", 0.5), map});
+      auto m = test::MakeMainWindow();
+      m->OpenDatabase(db.Q());
+      TKennfelder* k = Show(m->forms.Kennfelder);
+      QCOMPARE(Cell(k->StringGrid1, 1, 7), QStringLiteral("0") + sep + QStringLiteral("5"));
+      k->close();
+      TSpeedlimitdef* d = Show(m->forms.Speedlimitdef);
+      QCOMPARE(d->Edit2->text(), QStringLiteral("0") + sep + QStringLiteral("5"));
+      d->Button2Click();
+      TKF_Namen* f = m->forms.KF_Namen;
+      f->RecordNumber = 1;
+      Show(f);
+      QCOMPARE(f->Edit5->text(), QStringLiteral("0") + sep + QStringLiteral("4"));
+      f->Button1Click();
+      QCOMPARE(db.Record(1).get(fld::XFaktor), 0.4);
+      QVERIFY(seam.boxes.isEmpty());
+    }
+    QLocale::setDefault(before);
   }
 
   void deleteLastAsksFirst() {
