@@ -9,12 +9,17 @@
 #include <QSerialPortInfo>
 #include <QSettings>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include "app/Main.h"
 #include "project/Emulator.h"
 
 namespace {
+
+const QString kParallelNote =
+    QStringLiteral("Parallelports (LPT) sind zum Senden an den Emulator nicht verfügbar: bitte einen seriellen "
+                   "Port wählen.");
 
 QSettings Store() { return QSettings(QStringLiteral("Orvanta"), QStringLiteral("Orvanta 2000")); }
 
@@ -42,12 +47,22 @@ TSetup::TSetup(TMainM& main)
   ComboBox1->setEditable(true);
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   ComboBox1->addItems({QStringLiteral("LPT1"), QStringLiteral("LPT2"), QStringLiteral("LPT3")});
+  // The parallel ports stay in the list but cannot be chosen: nothing is sent through them.
+  if (auto* items = qobject_cast<QStandardItemModel*>(ComboBox1->model()))
+    for (int i = 0; i < 3; ++i) {
+      items->item(i)->setEnabled(false);
+      items->item(i)->setToolTip(kParallelNote);
+    }
   for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts())
     if (!p.systemLocation().isEmpty()) ComboBox1->addItem(p.systemLocation());
 
   ComboBox3 = new QComboBox(GroupBox1);
   ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
   for (const int baud : orv::kBaudRates) ComboBox3->addItem(QString::number(baud));
+
+  Label4 = NewLabel("Label4", kParallelNote, GroupBox1);
+  Label4->setWordWrap(true);
+  Label4->setVisible(false);
 
   Label1->setBuddy(ComboBox2);
   Label2->setBuddy(ComboBox1);
@@ -64,6 +79,7 @@ TSetup::TSetup(TMainM& main)
   grid->addWidget(ComboBox1, 1, 1);
   grid->addWidget(Label3, 2, 0);
   grid->addWidget(ComboBox3, 2, 1);
+  grid->addWidget(Label4, 3, 0, 1, 2);
   grid->setColumnStretch(1, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(Button1);
@@ -75,6 +91,7 @@ TSetup::TSetup(TMainM& main)
   layout->addLayout(buttons);
 
   connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
+  connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
   connect(Button1, &QPushButton::clicked, this, &TSetup::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TSetup::Button2Click);
   connect(Button3, &QPushButton::clicked, this, &TSetup::Button3Click);
@@ -120,6 +137,10 @@ void TSetup::ApplySettings() {
   st.setValue(QStringLiteral("emulator/port"), applied_.port);
   st.setValue(QStringLiteral("emulator/baud"), applied_.baud);
   st.sync();
+}
+
+void TSetup::ComboBox1Change() {
+  Label4->setVisible(ComboBox1->currentText().trimmed().startsWith(QStringLiteral("LPT"), Qt::CaseInsensitive));
 }
 
 void TSetup::ComboBox2Change() {

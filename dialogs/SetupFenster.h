@@ -25,8 +25,9 @@ class TSetup : public orv::ui::FormBase {
 
   QGroupBox* GroupBox1 = nullptr;  // "Emulator-Einstellungen"
   QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
+  QLabel* Label4 = nullptr;  // note shown while the port is a parallel port
   QComboBox* ComboBox2 = nullptr;  // "Emulator-Modell:"
-  QComboBox* ComboBox1 = nullptr;  // "Port:" (free text allowed)
+  QComboBox* ComboBox1 = nullptr;  // "Port:" (free text allowed; "LPT1".."LPT3" listed, not choosable)
   QComboBox* ComboBox3 = nullptr;  // "Baud:"
   QPushButton* Button1 = nullptr;  // "OK"
   QPushButton* Button2 = nullptr;  // "übernehmen"
@@ -35,6 +36,8 @@ class TSetup : public orv::ui::FormBase {
   void Button1Click();  // apply and close
   void Button2Click();  // apply
   void Button3Click();  // back to the last applied settings and close
+  // The port text changed: the note on parallel ports is shown while it names one.
+  void ComboBox1Change();
   // A model was chosen: its default baud rate is selected.
   void ComboBox2Change();
 

@@ -146,6 +146,14 @@ class AuxDialogsTest : public QObject {
     for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) ports << p.systemLocation();
     QCOMPARE(Items(d->ComboBox1), ports);
     QVERIFY(d->ComboBox1->isEditable());
+    // The parallel ports are listed but cannot be chosen for sending; typed, a note says so.
+    for (int i = 0; i < ports.size(); ++i)
+      QCOMPARE(bool(d->ComboBox1->model()->flags(d->ComboBox1->model()->index(i, 0)) & Qt::ItemIsEnabled), i >= 3);
+    d->ComboBox1->setEditText(QStringLiteral("LPT2"));
+    QVERIFY(!d->Label4->isHidden());
+    QVERIFY(d->Label4->text().contains(QStringLiteral("nicht verfügbar")));
+    d->ComboBox1->setEditText(QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(d->Label4->isHidden());
     QCOMPARE(Items(d->ComboBox3),
              (QStringList{"9600", "19200", "38400", "57600", "115200", "230400", "460800", "921600"}));
     QVERIFY(!d->ComboBox3->isEditable());
