@@ -9,10 +9,11 @@ class TKennfdefinieren : public orv::ui::MapFormBase {
   explicit TKennfdefinieren(TMainM& main);
 
   // "definieren": appends the record, then resets and closes. An address that is
-  // not hexadecimal is refused with a warning and the form stays open.
+  // not hexadecimal, or a factor that is no number, is refused with a warning and
+  // the form stays open.
   void Button1Click();
   // "abbrechen": reset, close.
   void Button2Click();
-  // Appends the controls' definition as a new record; false if the address was refused.
+  // Appends the controls' definition as a new record; false if a field was refused.
   bool Append();
 };

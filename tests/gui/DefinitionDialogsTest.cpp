@@ -440,21 +440,35 @@ class DefinitionDialogsTest : public QObject {
     QCOMPARE(f->Edit1->text(), QStringLiteral("0"));  // reset after the append
   }
 
-  void definierenRefusesAnAddressThatIsNotHex() {
+  void definierenRefusesAFieldThatIsNoNumber_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("xFactor");
+    QTest::addColumn<QString>("yFactor");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("address") << "12G" << "1" << "1" << "Die Anfangsadresse ist keine gültige Hexadezimalzahl: 12G";
+    QTest::newRow("X factor") << "100" << "x" << "1" << "Der Faktor der X-Achse ist keine gültige Zahl: x";
+    QTest::newRow("Y factor") << "100" << "0,5" << "" << "Der Faktor der Y-Achse ist keine gültige Zahl: ";
+  }
+  void definierenRefusesAFieldThatIsNoNumber() {
+    QFETCH(QString, address);
+    QFETCH(QString, xFactor);
+    QFETCH(QString, yFactor);
+    QFETCH(QString, message);
     test::ScriptedSeam seam;
     Db db(Standard());
     auto m = test::MakeMainWindow();
     m->OpenDatabase(db.Q());
     TKennfdefinieren* f = Show(m->forms.Kennfdefinieren);
-    f->Edit1->setText(QStringLiteral("12G"));
+    f->Edit1->setText(address);
+    f->Edit5->setText(xFactor);
+    f->Edit6->setText(yFactor);
     f->Button1Click();
     QVERIFY(f->isVisible());
     QCOMPARE(db.Count(), std::size_t{4});
     QCOMPARE(seam.boxes.size(), 1);
     QCOMPARE(seam.boxes[0].kind, ui::BoxKind::Warning);
     QCOMPARE(seam.boxes[0].caption, QStringLiteral("Warnung"));
-    QVERIFY(seam.boxes[0].text.startsWith(QStringLiteral("Die Anfangsadresse ist keine gültige Hexadezimalzahl")));
-    QVERIFY(seam.boxes[0].text.contains(QStringLiteral("12G")));
+    QCOMPARE(seam.boxes[0].text, message);
     f->Button2Click();
   }
 
