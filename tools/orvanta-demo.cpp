@@ -2,7 +2,9 @@
 // made up entirely by this program, for trying out the editor.
 //
 // The original image is 32 KiB of an 8-bit controller: code-like filler bytes
-// from a fixed seed, six maps and the rev limiter value. The tuning image is the
+// from a fixed seed, six maps, the rpm axis of the fuel map and the rev limiter
+// value. The maps' axes are labelled by start value and factor, the fuel map's
+// rpm axis by the table in the image. The tuning image is the
 // original with a few ignition cells raised and the boost map raised by 5 %.
 // The database holds the rev limiter record and one record per map; its texts
 // are Windows-1252.
@@ -50,6 +52,29 @@ const DemoMap kMaps[] = {
     {"Beschleunigung", 12, 1, 0x4420, "N", '1', "Drosselklappe", "Anreicherung"},
     {"Kaltstart", 16, 16, 0x7F80, "N", '2', "Drehzahl", "Temperatur"},  // only 8 rows lie inside
 };
+
+// The axis label values of map k (record k + 1): start value and factor, or a
+// table in the image at an address, read in the map's own cell type. Maps
+// behind the end of this table keep the plain numbering.
+struct DemoAxis {
+  std::int32_t start = 0;
+  double factor = 1.0;
+  std::int32_t address = -1;  // >= 0: the values stand in the image here
+};
+struct DemoAxes {
+  DemoAxis x, y;
+};
+const DemoAxes kAxes[] = {
+    {{800, 400}, {10, 6}},                  // rpm 800..6800, load 10..100 %
+    {{0, 1, 0x4280}, {1, 0.5}},             // rpm from the image, load 1..6.5 ms
+    {{2000, 500}, {0, 12.5}},               // rpm 2000..5500, throttle 0..87.5 %
+    {{}, {-30, 8}},                         // temperature -30..90 °C
+    {{0, 8}, {}},                           // throttle 0..88 %
+    {{200, 100}, {-40, 5}},                 // cranking rpm 200..1700, -40..35 °C
+};
+// The rpm axis of the fuel map, as the controller keeps it: 16-bit, in rpm.
+const std::int64_t kFuelRpm[16] = {600,  800,  1000, 1250, 1500, 2000, 2500, 3000,
+                                   3500, 4000, 4500, 5000, 5500, 6000, 6500, 7000};
 
 constexpr std::int32_t kRevLimiterAddress = 0x4500;
 constexpr std::int32_t kRevLimiterRpm = 6800;
@@ -109,6 +134,7 @@ std::vector<std::uint8_t> BuildOriginal() {
     for (int r = 0; r < m.ydim; ++r)
       for (int c = 0; c < m.xdim; ++c) orv::WriteCell(img, m, std::int64_t{r} * m.xdim + c + 1, CellValue(k, c, r));
   }
+  for (int i = 0; i < 16; ++i) orv::WriteValue(img, kAxes[1].x.address + 2 * i, CellType::M16, kFuelRpm[i]);
   orv::WriteValue(img, kRevLimiterAddress, CellType::M16, kRevLimiterRpm);  // factor 1
   return img;
 }
@@ -148,10 +174,14 @@ std::vector<std::uint8_t> BuildDatabase() {
     r.set(fld::KennfeldTyp, m.typ);
     r.set(fld::Nummer, nummer++);
     r.set(fld::Faktor, 1.0);
-    r.set(fld::XAnfangswert, 0);
-    r.set(fld::YAnfangswert, 0);
-    r.set(fld::XFaktor, 1.0);
-    r.set(fld::YFaktor, 1.0);
+    const std::size_t k = static_cast<std::size_t>(nummer - 2);  // this record's map
+    const DemoAxes axes = k < std::size(kAxes) ? kAxes[k] : DemoAxes{};
+    r.set(fld::XAnfangswert, axes.x.start);
+    r.set(fld::YAnfangswert, axes.y.start);
+    r.set(fld::XFaktor, axes.x.factor);
+    r.set(fld::YFaktor, axes.y.factor);
+    if (axes.x.address >= 0) r.set(fld::XAdresse, orv::FormatHex(axes.x.address, 6));
+    if (axes.y.address >= 0) r.set(fld::YAdresse, orv::FormatHex(axes.y.address, 6));
     r.set(fld::Kreuz, m.kreuz);
     r.set(fld::Kennung, "A");
     records.push_back(r);
@@ -189,16 +219,29 @@ int main(int argc, char** argv) {
 
     std::printf("\nSystem N8, Drehzahlbegrenzer M16 an %s, Faktor 1, Wert %d\n",
                 orv::FormatHex(kRevLimiterAddress, 6).c_str(), kRevLimiterRpm);
-    std::printf("Nr  Name            X x Y   Adresse  Typ  Kreuz\n");
+    std::printf("Nr  Name            X x Y   Adresse  Typ  Kreuz  X-Achse         Y-Achse\n");
     int nummer = 1;
+    auto axisText = [](const DemoAxis& a) {
+      char buf[40];
+      if (a.address >= 0)
+        std::snprintf(buf, sizeof buf, "Tabelle %s", orv::FormatHex(a.address, 6).c_str());
+      else if (a.factor == 1.0 && (a.start == 0 || a.start == 1))
+        std::snprintf(buf, sizeof buf, "1, 2, 3 ...");
+      else
+        std::snprintf(buf, sizeof buf, "%d + i * %g", a.start, a.factor);
+      return std::string(buf);
+    };
     for (const DemoMap& m : kMaps) {
+      const std::size_t k = static_cast<std::size_t>(nummer - 1);
+      const DemoAxes axes = k < std::size(kAxes) ? kAxes[k] : DemoAxes{};
       const std::string dims = std::to_string(m.xdim) + " x " + std::to_string(m.ydim);
       const std::string name = m.name;
       // Pad by characters, not UTF-8 bytes.
       std::size_t chars = 0;
       for (unsigned char ch : name) chars += (ch & 0xC0) != 0x80;
-      std::printf("%-3d %s%*s %-7s %s   %-4s K%c\n", nummer++, name.c_str(), static_cast<int>(15 - chars), "",
-                  dims.c_str(), orv::FormatHex(m.address, 6).c_str(), m.typ, m.kreuz);
+      std::printf("%-3d %s%*s %-7s %s   %-4s K%c     %-15s %s\n", nummer++, name.c_str(),
+                  static_cast<int>(15 - chars), "", dims.c_str(), orv::FormatHex(m.address, 6).c_str(), m.typ, m.kreuz,
+                  axisText(axes.x).c_str(), axisText(axes.y).c_str());
     }
     std::size_t changed = 0;
     for (std::size_t i = 0; i < original.size(); ++i) changed += original[i] != tuning[i];

@@ -3,7 +3,9 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QLocale>
 #include <QMenu>
+#include <QProcess>
 #include <QTableWidget>
 #include <QTimer>
 #include <QMenuBar>
@@ -407,6 +409,34 @@ class MainWindowTest : public QObject {
       for (int x = 0; x < after.width(); ++x)
         if (after.pixelColor(x, y) == QColor(255, 255, 255)) ++white;
     QVERIFY(white > 100);
+  }
+
+  void demoProjectHasRealAxes() {
+    // The demo shows what a real definition looks like: axes by start value and
+    // factor, and the fuel map's rpm axis read from the image at its address.
+    test::ScriptedSeam seam;
+    TempDir dir;
+    QCOMPARE(QProcess::execute(QStringLiteral(ORVANTA_DEMO_TOOL), {QString::fromStdString(dir.path())}), 0);
+    auto m = test::MakeMainWindow();
+    m->OpenDatabase(QString::fromStdString(dir.File("demo.dbc")));
+    m->OpenImage(ImageKind::Original, QString::fromStdString(dir.File("demo.org")));
+    m->OpenImage(ImageKind::Tuning, QString::fromStdString(dir.File("demo.tun")));
+    m->SpeedButton21->click();  // SG
+    const struct { int entry; const char* x0; const char* xLast; const char* y0; const char* y1; } maps[] = {
+        {0, "800", "6800", "10", "16"}, {1, "600", "7000", "1", "1.5"}, {2, "2000", "5500", "0", "12.5"}};
+    for (const auto& e : maps) {
+      m->ComboBox5->setCurrentIndex(e.entry);
+      m->ComboBox5Change();
+      QTableWidget* t = m->StringGrid1;
+      QCOMPARE(t->horizontalHeaderItem(0)->text(), QString::fromLatin1(e.x0));
+      QCOMPARE(t->horizontalHeaderItem(t->columnCount() - 1)->text(), QString::fromLatin1(e.xLast));
+      QCOMPARE(t->verticalHeaderItem(0)->text(), QString::fromLatin1(e.y0));
+      QCOMPARE(t->verticalHeaderItem(1)->text().replace(QLocale().decimalPoint(), QStringLiteral(".")),
+               QString::fromLatin1(e.y1));
+    }
+    m->db.SatzLesen(2);
+    QCOMPARE(m->db.Datensatz.get(fld::XAdresse), std::string("004280"));
+    QVERIFY(seam.boxes.isEmpty());
   }
 
   void beendenEndsTheLoop() {
