@@ -29,6 +29,7 @@
 #include "app/SpeedButton.h"
 #include "dialogs/Checksum.h"
 #include "dialogs/Drehzdef.h"
+#include "dialogs/ExpertMode.h"
 #include "dialogs/Inffo.h"
 #include "dialogs/KFdefinieren.h"
 #include "dialogs/Kennfelderanz.h"
@@ -237,7 +238,10 @@ void TMainM::CreateForms() {
   forms.Checksumme = new TChecksumme(*this);
   forms.Setup = new TSetup(*this);
   forms.Sytemdat = new TSytemdat(*this);
+  orv::ui::ApplyExpertMode(*this, Expertenmodus1->isChecked());
 }
+
+void TMainM::Expertenmodus1Click() { orv::ui::SetExpertMode(*this, Expertenmodus1->isChecked()); }
 
 QFont TMainM::WindowFont() const {
   QFont f(QStringLiteral("MS Sans Serif"));
@@ -361,6 +365,9 @@ void TMainM::BuildMenus() {
   Grau1 = act(farbe, "Grau1", "S&ilver", &TMainM::Grau1Click);
   einstellungen->addSeparator();
   Hardware1 = act(einstellungen, "Hardware1", "&Hardware", &TMainM::Hardware1Click);
+  einstellungen->addSeparator();
+  Expertenmodus1 = checkable(act(einstellungen, "Expertenmodus1", "&Expertenmodus", &TMainM::Expertenmodus1Click),
+                             orv::ui::ExpertModeStored());
 
   KennfeldSuchenMenu = menuBar()->addMenu(QStringLiteral("Kennfeld &suchen"));
   KennfeldSuchenMenu->setObjectName(QStringLiteral("Kennfeldsuchen1"));

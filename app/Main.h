@@ -127,7 +127,8 @@ class TMainM : public QMainWindow {
           *Bodengitter1 = nullptr, *Koordinatenkreuz1 = nullptr, *Pfeil1 = nullptr, *Checksumme1 = nullptr,
           *Drehzahlbegrenzer1 = nullptr, *Schwarz1 = nullptr, *Weiss1 = nullptr, *Grau1 = nullptr,
           *Hardware1 = nullptr, *Info1 = nullptr, *Bit81 = nullptr, *BitMotorola1 = nullptr,
-          *BitIntel1 = nullptr, *Infos1 = nullptr, *Zugriffspfeil1 = nullptr, *Kennfelddatenaedern1 = nullptr;
+          *BitIntel1 = nullptr, *Infos1 = nullptr, *Zugriffspfeil1 = nullptr, *Kennfelddatenaedern1 = nullptr,
+          *Expertenmodus1 = nullptr;
 
   // ---- handlers
   void FormShow();
@@ -160,6 +161,8 @@ class TMainM : public QMainWindow {
   void Weiss1Click();
   void Grau1Click();
   void Hardware1Click();
+  // "&Expertenmodus": kept in the settings; the definition dialogs show what they otherwise hide.
+  void Expertenmodus1Click();
   void Info1Click();
   void Infos1Click();
   void Kennfelddatenaedern1Click();

@@ -4,11 +4,6 @@
 #include <QPushButton>
 
 #include "app/Main.h"
-#include "app/QtText.h"
-#include "app/Seams.h"
-#include "project/NumberText.h"
-
-using orv::ui::BoxKind;
 
 TKennfdefinieren::TKennfdefinieren(TMainM& main)
     : MapFormBase(main, QStringLiteral("Kennfdefinieren"), QStringLiteral("Kennfdefinieren"), true) {
@@ -23,22 +18,10 @@ TKennfdefinieren::TKennfdefinieren(TMainM& main)
 
 bool TKennfdefinieren::Append() {
   const orv::MapDefinition def = ReadValues();
-  if (!orv::IsHexText(def.Address)) {
-    orv::ui::Ui().Message(this, BoxKind::Warning, orv::ui::CaptionOf(BoxKind::Warning),
-                          QStringLiteral("Die Anfangsadresse ist keine gültige Hexadezimalzahl: ") + Edit1->text());
+  // A factor that is no number would be stored as 0; expert mode checks the rest too.
+  if (!CheckBeforeWriting(def, ExpertMode() ? orv::DefinitionCheck::Everything
+                                            : orv::DefinitionCheck::AddressAndFactors))
     return false;
-  }
-  // A factor that is no number would be stored as 0.
-  const struct { const std::string& text; QLineEdit* field; const char* axis; } factors[] = {
-      {def.XFactorText, Edit5, "X"}, {def.YFactorText, Edit6, "Y"}};
-  for (const auto& f : factors) {
-    double value = 0;
-    if (orv::ParseDecimal(f.text, value)) continue;
-    orv::ui::Ui().Message(this, BoxKind::Warning, orv::ui::CaptionOf(BoxKind::Warning),
-                          QStringLiteral("Der Faktor der %1-Achse ist keine gültige Zahl: ").arg(QLatin1String(f.axis)) +
-                              f.field->text());
-    return false;
-  }
   // The new record is built from a zeroed buffer, its number being its index.
   const std::int32_t index = Main.db.Datei.RecordCount();
   Main.db.Datensatz = orv::NewMapRecord(def, index);

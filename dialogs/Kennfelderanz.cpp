@@ -140,10 +140,13 @@ void TKennfelder::Fill() {
       const int row = i + 1;
       if (StringGrid1->rowCount() < row + 1) StringGrid1->setRowCount(row + 1);
       SetCell(StringGrid1, row, 1, orv::ui::FromCp1252(r.get(orv::fld::Kennfeldname)));
-      SetCell(StringGrid1, row, 2, QStringLiteral("Geheim"));
+      const QString geheim = QStringLiteral("Geheim");
+      SetCell(StringGrid1, row, 2,
+              ExpertMode ? QString::fromStdString(orv::FormatHex(orv::ParseHex(r.get(orv::fld::Anfangsadresse)), 6))
+                         : geheim);
       SetCell(StringGrid1, row, 3, QString::number(r.get(orv::fld::XDimension)));
       SetCell(StringGrid1, row, 4, QString::number(r.get(orv::fld::YDimension)));
-      SetCell(StringGrid1, row, 5, QStringLiteral("Geheim"));
+      SetCell(StringGrid1, row, 5, ExpertMode ? orv::ui::FromCp1252(r.get(orv::fld::KennfeldTyp)) : geheim);
       SetCell(StringGrid1, row, 6, QString::number(r.get(orv::fld::Nummer)));
       SetCell(StringGrid1, row, 7, QString::fromStdString(orv::FormatGeneral(r.get(orv::fld::Faktor), orv::ui::DecimalSeparator())));
       SetCell(StringGrid1, row, 8, orv::ui::FromCp1252(r.get(orv::fld::XBeschriftung)));

@@ -13,6 +13,9 @@ class TKennfelder : public orv::ui::FormBase {
 
   // Row 0 holds the headings, column 0 stays empty; row r + 1 shows record r.
   QTableWidget* StringGrid1 = nullptr;
+  // Expert mode: the columns "Anfangsadresse" and "KF-Typ" show the start address
+  // (six hexadecimal digits) and the cell type code instead of "Geheim".
+  bool ExpertMode = false;
   QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr, *Button5 = nullptr;
 
   // Headings and fill, each time the dialog becomes the active window (errors shown).

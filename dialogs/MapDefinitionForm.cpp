@@ -9,7 +9,11 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include "app/Main.h"
 #include "app/QtText.h"
+#include "app/Seams.h"
+#include "dialogs/ExpertMode.h"
+#include "project/HexText.h"
 
 namespace orv::ui {
 
@@ -134,7 +138,7 @@ MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString&
   CheckBox3 = MakeCheck(GroupBox1, "CheckBox3", QStringLiteral("Rückwärts"), 10, 90);
   CheckBox8 = MakeCheck(GroupBox1, "CheckBox8", QStringLiteral("Adressbeschriftung"), 130, 50);
   Label10 = MakeLabel(GroupBox1, "Label10", QStringLiteral("Hex- Adresse:"), 130, 72);
-  Edit7 = MakeEdit(GroupBox1, "Edit7", QString(), 6, 205, 70, 60);
+  Edit7 = MakeEdit(GroupBox1, "Edit7", QString(), 6, 214, 70, 58);
   CheckBox9 = MakeCheck(GroupBox1, "CheckBox9", QStringLiteral("rückwärts lesen"), 130, 92);
 
   GroupBox2 = axisGroup("GroupBox2", QStringLiteral("Y-Achsen Beschriftungswerte:"), 238);
@@ -147,7 +151,7 @@ MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString&
   CheckBox6 = MakeCheck(GroupBox2, "CheckBox6", QStringLiteral("Rückwärts"), 10, 90);
   CheckBox7 = MakeCheck(GroupBox2, "CheckBox7", QStringLiteral("Adressbeschriftung"), 130, 50);
   Label13 = MakeLabel(GroupBox2, "Label13", QStringLiteral("Hex.-Adresse:"), 130, 72);
-  Edit8 = MakeEdit(GroupBox2, "Edit8", QString(), 6, 205, 70, 60);
+  Edit8 = MakeEdit(GroupBox2, "Edit8", QString(), 6, 214, 70, 58);
   CheckBox10 = MakeCheck(GroupBox2, "CheckBox10", QStringLiteral("rückwärts lesen"), 130, 92);
 
   // The coordinate cross: a square of four 2-pixel sides, a button at each corner.
@@ -244,6 +248,7 @@ void MapFormBase::CheckBox8Click() {
   } else {
     Edit7->setVisible(false);
   }
+  ShowAddressLabels();
 }
 
 void MapFormBase::CheckBox7Click() {
@@ -253,6 +258,43 @@ void MapFormBase::CheckBox7Click() {
   } else {
     Edit8->setVisible(false);
   }
+  ShowAddressLabels();
+}
+
+void MapFormBase::ShowAddressLabels() {
+  Label10->setHidden(!expert_ || Edit7->isHidden());
+  Label13->setHidden(!expert_ || Edit8->isHidden());
+}
+
+void MapFormBase::SetExpertMode(bool on) {
+  if (defined_.empty())
+    for (QWidget* w : ExpertModeControls(*this)) defined_.push_back({w, w->isHidden(), w->isEnabled()});
+  expert_ = on;
+  for (const DefinedState& d : defined_) {
+    d.control->setHidden(on ? false : d.hidden);
+    d.control->setEnabled(on ? true : d.enabled);
+  }
+  ShowAddressLabels();
+}
+
+bool MapFormBase::CheckBeforeWriting(const orv::MapDefinition& d, orv::DefinitionCheck scope) {
+  if (const auto refused = orv::RefusedValue(d, scope)) {
+    Ui().Message(this, BoxKind::Warning, CaptionOf(BoxKind::Warning), QString::fromStdString(*refused));
+    return false;
+  }
+  if (scope != orv::DefinitionCheck::Everything) return true;
+  const orv::ImageSet& img = Main.images;
+  std::int64_t size = -1;  // the smaller of the loaded images
+  if (img.OriginalLoaded()) size = img.OriginalGroesse;
+  if (img.TuningLoaded() && (size < 0 || img.TuningGroesse < size)) size = img.TuningGroesse;
+  if (size < 0) return true;
+  if (const auto end = orv::EndBeyondImage(d, Main.db.Systemcode, size))
+    Ui().Message(this, BoxKind::Warning, CaptionOf(BoxKind::Warning),
+                 QStringLiteral("Das Kennfeld reicht bis %1 (hex) und damit über das Ende der geladenen "
+                                "EPROM-Datei (%2 Bytes) hinaus. Die Definition wird trotzdem gespeichert.")
+                     .arg(QString::fromStdString(orv::FormatHex(static_cast<std::int32_t>(*end), 6)))
+                     .arg(size));
+  return true;
 }
 
 void MapFormBase::ShowSides(bool left, bool top, bool right, bool bottom) {
@@ -313,6 +355,7 @@ void MapFormBase::Reset() {
   Edit7->setVisible(false);
   Edit8->clear();
   Edit8->setVisible(false);
+  ShowAddressLabels();
   // Nothing of a previous load is kept for unchanged long texts.
   shown_ = orv::MapDefinition{};
 }
@@ -358,6 +401,7 @@ void MapFormBase::ShowValues(const orv::MapDefinition& d) {
     Edit8->clear();
     Edit8->setVisible(false);
   }
+  ShowAddressLabels();
   Edit1->setText(FromCp1252(d.Address));
   ComboBox2->setCurrentIndex(typeIndex < 0 ? 0 : typeIndex);
   SelectCorner(d.Corner);

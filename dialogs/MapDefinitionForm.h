@@ -3,8 +3,10 @@
 // form (TKennfdefinieren) share, with their control rules, the reset and the
 // transfer of their contents to and from orv::MapDefinition.
 #include <QString>
+#include <vector>
 
 #include "dialogs/FormBase.h"
+#include "maps/DefinitionCheck.h"
 #include "project/MapDefinition.h"
 
 class QCheckBox;
@@ -93,6 +95,11 @@ class MapFormBase : public FormBase {
   // Checks a corner (1..4) and shows its two sides; other values check none.
   void SelectCorner(int corner);
 
+  // Expert mode: the controls of ExpertModeControls shown and enabled (off: as the
+  // form defines them), the labels of the axis address fields shown with them.
+  void SetExpertMode(bool on);
+  bool ExpertMode() const { return expert_; }
+
  protected:
   // Puts the values into the controls as a load does: each control shows its own
   // field, no control rule applies (the flag boxes take their own flags, a
@@ -102,12 +109,23 @@ class MapFormBase : public FormBase {
   // cut when it was shown, and that is still unchanged, is taken whole from `shown_`.
   orv::MapDefinition ReadValues() const;
   orv::MapDefinition shown_;
+  // Before a definition is written: a value that cannot be stored is refused with
+  // a warning (false); with the full check, a map reaching past the end of a
+  // loaded image is warned about and written all the same.
+  bool CheckBeforeWriting(const orv::MapDefinition& d, orv::DefinitionCheck scope);
 
  private:
   void ShowSides(bool left, bool top, bool right, bool bottom);
   void DimensionChange(QComboBox* box);
+  void ShowAddressLabels();
   bool labelsFallBack_;
   bool showing_ = false;  // ShowValues is filling the controls
+  bool expert_ = false;
+  struct DefinedState {
+    QWidget* control;
+    bool hidden, enabled;
+  };
+  std::vector<DefinedState> defined_;  // the expert controls as the form defines them
 };
 
 }  // namespace orv::ui

@@ -45,17 +45,22 @@ void TKF_Namen::Load() {
   Button1->setEnabled(true);
 }
 
-void TKF_Namen::Save() {
+bool TKF_Namen::Save() {
   if (RecordNumber == 0) RecordNumber = 1;
-  if (Main.db.Datenbankname.empty() || !loaded_) return;
+  if (Main.db.Datenbankname.empty() || !loaded_) return true;
+  const orv::MapDefinition def = ReadValues();
+  // In expert mode every value the user could change is checked before anything is written.
+  if (ExpertMode() && !CheckBeforeWriting(def, orv::DefinitionCheck::Everything)) return false;
   // The buffer still holds the record the load read: bytes the form does not own stay.
-  orv::SaveMapDefinition(ReadValues(), RecordNumber, Main.db.Datensatz);
+  orv::SaveMapDefinition(def, RecordNumber, Main.db.Datensatz);
   Main.db.SatzSchreiben(RecordNumber);
+  return true;
 }
 
 void TKF_Namen::Button1Click() {
   if (!Main.db.Datenbankname.empty() && !loaded_) return;  // the record could not be read
-  if (!Run([&] { Save(); })) return;
+  bool saved = false;
+  if (!Run([&] { saved = Save(); }) || !saved) return;
   Reset();
   close();
 }

@@ -20,8 +20,9 @@ class TKF_Namen : public orv::ui::MapFormBase {
   // "Abbrechen": reset, close.
   void Button2Click();
   // Writes the controls into the record at RecordNumber (nothing without a
-  // database); throws on a conversion or file error.
-  void Save();
+  // database); throws on a conversion or file error. False when expert mode
+  // refused a value (after a warning) and nothing was written.
+  bool Save();
 
  protected:
   void showEvent(QShowEvent* e) override;

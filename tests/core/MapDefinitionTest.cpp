@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "maps/DefinitionCheck.h"
 #include "project/Errors.h"
 #include "project/MapDefinition.h"
 #include "project/Real48.h"
@@ -294,6 +295,65 @@ TEST(SaveMapDefinition, DimensionsAsWholeNumbers) {
   const TDatensatz r = NewMapRecord(d, 1);
   EXPECT_EQ(r.get(fld::XDimension), 64);
   EXPECT_EQ(r.get(fld::YDimension), -3);
+}
+
+TEST(DefinitionCheck, FirstRefusedValueIsNamed) {
+  struct Row {
+    const char* field;
+    const char* text;
+    DefinitionCheck scope;
+    const char* message;  // nullptr: accepted
+  };
+  const Row rows[] = {
+      {"address", "1f0", DefinitionCheck::AddressAndFactors, nullptr},
+      {"address", "FFFFFF", DefinitionCheck::Everything, nullptr},
+      {"address", "1000000", DefinitionCheck::Everything,
+       "Die Anfangsadresse ist keine gültige Hexadezimalzahl: 1000000"},
+      {"address", "", DefinitionCheck::AddressAndFactors, "Die Anfangsadresse ist keine gültige Hexadezimalzahl: "},
+      {"address", "12G", DefinitionCheck::AddressAndFactors, "Die Anfangsadresse ist keine gültige Hexadezimalzahl: 12G"},
+      {"xfactor", "0,25", DefinitionCheck::AddressAndFactors, nullptr},
+      {"xfactor", "x", DefinitionCheck::AddressAndFactors, "Der Faktor der X-Achse ist keine gültige Zahl: x"},
+      {"yfactor", "", DefinitionCheck::Everything, "Der Faktor der Y-Achse ist keine gültige Zahl: "},
+      {"xdim", "12x", DefinitionCheck::AddressAndFactors, nullptr},  // only the full check reads dimensions
+      {"xdim", "12x", DefinitionCheck::Everything, "Die X-Dimension ist keine ganze Zahl: 12x"},
+      {"ydim", "300", DefinitionCheck::Everything, nullptr},  // the boxes' rules keep what the user types in range
+      {"ydim", "", DefinitionCheck::Everything, "Die Y-Dimension ist keine ganze Zahl: "},
+      {"xaddress", "4280", DefinitionCheck::Everything, nullptr},
+      {"xaddress", "42 80", DefinitionCheck::Everything, "Die Adresse der X-Achse ist keine gültige Hexadezimalzahl: 42 80"},
+      {"xaddress", "42 80", DefinitionCheck::AddressAndFactors, nullptr},
+      {"yaddress", "", DefinitionCheck::Everything, "Die Adresse der Y-Achse ist keine gültige Hexadezimalzahl: "},
+  };
+  for (const Row& r : rows) {
+    MapDefinition d;
+    const std::string field = r.field;
+    if (field == "address") d.Address = r.text;
+    if (field == "xfactor") d.XFactorText = r.text;
+    if (field == "yfactor") d.YFactorText = r.text;
+    if (field == "xdim") d.XDimText = r.text;
+    if (field == "ydim") d.YDimText = r.text;
+    if (field == "xaddress") d.XAddressLabel = true, d.XAddress = r.text;
+    if (field == "yaddress") d.YAddressLabel = true, d.YAddress = r.text;
+    const auto refused = RefusedValue(d, r.scope);
+    if (r.message) EXPECT_EQ(refused.value_or("(accepted)"), r.message) << r.field << " " << r.text;
+    else EXPECT_FALSE(refused) << r.field << " " << r.text << ": " << *refused;
+  }
+  // An axis address whose box is not checked is not stored, so not checked.
+  MapDefinition d;
+  d.XAddress = "zz";
+  EXPECT_FALSE(RefusedValue(d, DefinitionCheck::Everything));
+}
+
+TEST(DefinitionCheck, EndBeyondTheImage) {
+  MapDefinition d;
+  d.Address = "7F00";
+  d.TypeText = "16 Bit Motorola";  // 16 x 16 cells of 2 bytes: 0x7F00 + 0x200
+  EXPECT_EQ(EndBeyondImage(d, "N8", 0x8000), std::optional<std::int64_t>(0x8100));
+  EXPECT_FALSE(EndBeyondImage(d, "N8", 0x8100));
+  d.Address = "3E80";  // times 2 for a 16-bit system
+  EXPECT_EQ(EndBeyondImage(d, "N16", 0x7EFF), std::optional<std::int64_t>(0x7F00));
+  EXPECT_FALSE(EndBeyondImage(d, "N16", 0x7F00));
+  d.XDimText = "x";  // nothing to tell for values that cannot be read
+  EXPECT_FALSE(EndBeyondImage(d, "N8", 0));
 }
 
 }  // namespace

@@ -6,16 +6,21 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "ScriptedSeam.h"
 #include "dialogs/Drehzdef.h"
+#include "dialogs/ExpertMode.h"
 #include "dialogs/KFdefinieren.h"
 #include "dialogs/Kennfelderanz.h"
 #include "dialogs/Namenaendern.h"
@@ -90,7 +95,23 @@ T* Show(T* form) {
 class DefinitionDialogsTest : public QObject {
   Q_OBJECT
 
+  QTemporaryDir config_;
+
  private slots:
+  void initTestCase() {
+    // Settings (expert mode) go to a directory of this test, never to the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(config_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config_.path());
+  }
+
+  void init() {
+    QSettings st(QStringLiteral("Orvanta"), QStringLiteral("Orvanta 2000"));
+    st.clear();
+    st.sync();
+  }
+
   // ------------------------------------------------------------ map data form
 
   void mapFormLayout() {
@@ -669,6 +690,107 @@ class DefinitionDialogsTest : public QObject {
     QCOMPARE(Cell(k->StringGrid1, 5, 1), QStringLiteral("Diesel"));
     QCOMPARE(Cell(k->StringGrid1, 5, 6), QStringLiteral("4"));
     k->close();
+  }
+
+  // ------------------------------------------------------------ expert mode
+
+  void expertModeShowsAndCorrectsWhatTheFormsHide() {
+    test::ScriptedSeam seam;
+    Db db(Standard());
+    fixtures::WriteBytes(db.dir.File("motor.org"), Bytes(0x1000, 0));
+    auto m = test::MakeMainWindow();
+    m->OpenDatabase(db.Q());
+    m->OpenImage(ImageKind::Original, QString::fromStdString(db.dir.File("motor.org")));
+    QVERIFY(m->Expertenmodus1->isCheckable() && !m->Expertenmodus1->isChecked());  // off by default
+    m->Expertenmodus1->trigger();
+    QVERIFY(ui::ExpertModeStored());
+
+    // The map list shows where the maps lie and how they are stored.
+    TKennfelder* k = Show(m->forms.Kennfelder);
+    QCOMPARE(Cell(k->StringGrid1, 2, 2), QStringLiteral("000100"));
+    QCOMPARE(Cell(k->StringGrid1, 3, 5), QStringLiteral("I16"));
+    QCOMPARE(Cell(k->StringGrid1, 1, 2), QStringLiteral("007FF0"));  // the rev limiter's
+    k->close();
+
+    // The map data form shows and enables address, type, dimensions and axis values.
+    TKF_Namen* f = m->forms.KF_Namen;
+    f->RecordNumber = 1;
+    Show(f);
+    for (QWidget* w : ui::ExpertModeControls(*f)) QVERIFY2(!w->isHidden() && w->isEnabled(), qPrintable(w->objectName()));
+    QCOMPARE(f->Edit1->text(), QStringLiteral("000100"));
+    f->Edit1->setText(QStringLiteral("2a0"));
+    f->ComboBox2->setCurrentIndex(2);
+    f->ComboBox3->setEditText(QStringLiteral("8"));
+    f->CheckBox8->click();
+    QVERIFY(!f->Edit7->isHidden() && !f->Label10->isHidden());
+    f->Edit7->setText(QStringLiteral("3F0"));
+    f->Edit5->setText(QStringLiteral("0,5"));
+    f->Button1Click();
+    QVERIFY(!f->isVisible());
+    QVERIFY(seam.boxes.isEmpty());
+    TDatensatz r = db.Record(1);
+    QCOMPARE(r.get(fld::Anfangsadresse), std::string("0002A0"));
+    QCOMPARE(r.get(fld::KennfeldTyp), std::string("I16"));
+    QCOMPARE(r.get(fld::XDimension), 8);
+    QCOMPARE(r.get(fld::YDimension), 4);
+    QCOMPARE(r.get(fld::XAdresse), std::string("3F0"));
+    QCOMPARE(r.get(fld::XFaktor), 0.5);
+
+    // A refused value writes nothing and leaves the form open.
+    const struct { void (*set)(TKF_Namen*); const char* message; } bad[] = {
+        {[](TKF_Namen* g) { g->Edit1->setText(QStringLiteral("12G")); },
+         "Die Anfangsadresse ist keine gültige Hexadezimalzahl: 12G"},
+        {[](TKF_Namen* g) { g->ComboBox6->setEditText(QStringLiteral("4x")); }, "Die Y-Dimension ist keine ganze Zahl: 4x"},
+        {[](TKF_Namen* g) { g->Edit6->setText(QStringLiteral("-")); }, "Der Faktor der Y-Achse ist keine gültige Zahl: -"},
+        {[](TKF_Namen* g) { g->CheckBox7->click(); }, "Die Adresse der Y-Achse ist keine gültige Hexadezimalzahl: "},
+    };
+    for (const auto& b : bad) {
+      seam.boxes.clear();
+      const Bytes before = fixtures::ReadBytes(db.path);
+      Show(f);
+      b.set(f);
+      f->Button1Click();
+      QVERIFY(f->isVisible());
+      QCOMPARE(seam.boxes.size(), 1);
+      QCOMPARE(seam.boxes[0].kind, ui::BoxKind::Warning);
+      QCOMPARE(seam.boxes[0].text, QString::fromUtf8(b.message));
+      QVERIFY(fixtures::ReadBytes(db.path) == before);
+      f->Button2Click();
+    }
+
+    // A map reaching past the end of the image is stored after a warning.
+    seam.boxes.clear();
+    Show(f);
+    f->Edit1->setText(QStringLiteral("FF8"));  // 8 x 4 cells of 2 bytes from 0xFF8
+    f->Button1Click();
+    QVERIFY(!f->isVisible());
+    QCOMPARE(seam.boxes.size(), 1);
+    QVERIFY(seam.boxes[0].text.contains(QStringLiteral("über das Ende der geladenen EPROM-Datei")));
+    QCOMPARE(db.Record(1).get(fld::Anfangsadresse), std::string("000FF8"));
+
+    // The new map form: type and size of a new map.
+    TKennfdefinieren* n = Show(m->forms.Kennfdefinieren);
+    n->Edit1->setText(QStringLiteral("500"));
+    n->ComboBox2->setCurrentIndex(1);
+    n->ComboBox6->setEditText(QStringLiteral("4"));
+    n->Button1Click();
+    QCOMPARE(db.Record(4).get(fld::KennfeldTyp), std::string("M16"));
+    QCOMPARE(db.Record(4).get(fld::YDimension), 4);
+
+    // Off: everything as the forms define it, and the choice is kept for the next run.
+    m->Expertenmodus1->trigger();
+    QVERIFY(!ui::ExpertModeStored());
+    QVERIFY(f->Edit1->isHidden() && !f->Edit1->isEnabled() && f->ComboBox2->isHidden() && !f->ComboBox3->isEnabled());
+    QVERIFY(!f->Edit3->isEnabled() && f->CheckBox8->isHidden() && f->CheckBox10->isHidden());
+    QVERIFY(!n->Edit1->isHidden() && n->Edit1->isEnabled() && n->Edit3->isEnabled() && n->ComboBox2->isHidden());
+    k = Show(m->forms.Kennfelder);
+    QCOMPARE(Cell(k->StringGrid1, 2, 2), QStringLiteral("Geheim"));
+    QCOMPARE(Cell(k->StringGrid1, 2, 5), QStringLiteral("Geheim"));
+    k->close();
+    m->Expertenmodus1->trigger();
+    auto next = test::MakeMainWindow();
+    QVERIFY(next->Expertenmodus1->isChecked());
+    QVERIFY(!next->forms.KF_Namen->Edit1->isHidden());
   }
 
   // ------------------------------------------------------------ controller system dialog

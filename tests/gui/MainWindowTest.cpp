@@ -148,7 +148,7 @@ class MainWindowTest : public QObject {
                           "&3D Grafik", "&SG", "Kennfelder suchen", "&Orignal Grafik", "&Tuning Grafik",
                           "&Bodengitter", "&Koordinatenkreuz", "&Zugriffspfeil", "&Checksumme", "&Drehzahlbegrenzer",
                           "&Schwarz", "&Weiss", "S&ilver", "&Hardware", "8 &Bit", "16 Bit &Motorola",
-                          "16 Bit &Intel", "&Info", "&Projekt-Infos", "Kennfelddaten ädern"})
+                          "16 Bit &Intel", "&Info", "&Projekt-Infos", "Kennfelddaten ädern", "&Expertenmodus"})
       QVERIFY2(ActionByText(m.get(), QString::fromUtf8(t)), t);
     QStringList popup;
     for (QAction* a : m->PopupMenu1->actions()) popup << a->text();
