@@ -84,9 +84,9 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
     }
   }
 
-  if (f.OriginalZeigen && img.OriginalLoaded()) {
-    canvas.SetPen(colours::Lime);
-    const auto image = img.Original();
+  // The reference curves: their points are not kept.
+  auto curve = [&](std::span<const std::uint8_t> image, Rgb pen) {
+    canvas.SetPen(pen);
     for (int i = 0; i < n; ++i) {
       const int x = L + i * step, y = Clip(std::int64_t{B} - ChartValue(image, start, type, i));
       if (i == 0)
@@ -94,7 +94,9 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
       else
         canvas.LineTo(x, y);
     }
-  }
+  };
+  if (f.OriginalZeigen && img.OriginalLoaded()) curve(img.Original(), colours::Lime);
+  if (f.VergleichZeigen && img.VergleichLoaded()) curve(img.Vergleich(), colours::Fuchsia);
 
   if (f.KreuzZeigen) {
     const int wd = Wd;

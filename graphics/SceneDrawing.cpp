@@ -73,6 +73,11 @@ void DrawScene(const Scene& s, const SceneFlags& f, const ActiveMap& m, const Im
     SurfaceLines(s.Original, nx, ny, canvas);
   }
 
+  if (f.VergleichZeigen && img.VergleichLoaded() && grid) {
+    canvas.SetPen(colours::Fuchsia);
+    SurfaceLines(s.Vergleich, nx, ny, canvas);
+  }
+
   // The arrow stands on the tuning layer's point, drawn or not; a cell beyond
   // this map has no point and gets no arrow.
   if (f.PfeilZeigen && f.PfeilZelle >= 1 && f.PfeilZelle <= m.KfZellen && f.PfeilZelle <= 4096) {
