@@ -83,7 +83,7 @@ void PanPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const ActiveM
 void ProjectPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const ActiveMap& m, const ImageSet& img);
 
 // Clears and draws the scene from the last screen points: cross with texts,
-// floor grid, tuning surface, original surface, comparison surface, access arrow.
+// floor grid, comparison surface, tuning surface, original surface, access arrow.
 void DrawScene(const Scene& s, const SceneFlags& f, const ActiveMap& m, const ImageSet& img, const WindowColours& c,
                Canvas& canvas);
 
@@ -92,8 +92,8 @@ void DrawScene(const Scene& s, const SceneFlags& f, const ActiveMap& m, const Im
 void RedrawView(Scene& s, const TrigTables& t, const ViewParams& v, const SceneFlags& f, const ActiveMap& m,
                 const ImageSet& img, const WindowColours& c, Canvas& canvas);
 
-// The line chart of a map with one column or one row (tuning, original and
-// comparison curves); stores the tuning curve's points in the tuning layer's
+// The line chart of a map with one column or one row (comparison, tuning and
+// original curves); stores the tuning curve's points in the tuning layer's
 // Bildpunkte (slot i + 1 for point i).
 void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const ImageSet& img, const WindowColours& c,
                     Canvas& canvas);

@@ -483,8 +483,8 @@ TEST_F(GraphicsTest, LayerOrderColoursAndTexts) {
   ASSERT_FALSE(canvas.Calls().empty());
   EXPECT_EQ(canvas.Calls().front().op, RecordingCanvas::Op::Erase);
   EXPECT_EQ(canvas.Erases(), std::vector<Rgb>{colours::Silver});
-  const std::vector<Rgb> pens = {colours::Yellow, colours::Gray,    colours::White,
-                                 colours::Lime,   colours::Fuchsia, colours::Red};
+  const std::vector<Rgb> pens = {colours::Yellow, colours::Gray, colours::Fuchsia,
+                                 colours::White,  colours::Lime, colours::Red};
   EXPECT_EQ(canvas.PenSequence(), pens);
   EXPECT_EQ(canvas.LineCount(colours::Yellow), 3u);
   EXPECT_EQ(canvas.LineCount(colours::Red), 3u);
@@ -696,7 +696,7 @@ TEST_F(GraphicsChartTest, LayerOrder) {
   DrawCurveChart(*scene, flags, MakeMap(1, 9, "N", 0, 1), images, colours_, canvas);
   EXPECT_EQ(canvas.Calls().front().op, RecordingCanvas::Op::Erase);
   EXPECT_EQ(canvas.Erases(), std::vector<Rgb>{colours::White});
-  const std::vector<Rgb> pens = {colours::Gray, colours::White, colours::Lime, colours::Fuchsia, colours::Yellow};
+  const std::vector<Rgb> pens = {colours::Gray, colours::Fuchsia, colours::White, colours::Lime, colours::Yellow};
   EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 8u);
   EXPECT_EQ(canvas.PenSequence(), pens);
 }
