@@ -36,6 +36,7 @@
 #include "dialogs/SetupFenster.h"
 #include "dialogs/Speedlimit.h"
 #include "dialogs/Sysdaten.h"
+#include "maps/Axes.h"
 #include "maps/CellCodec.h"
 #include "project/FileIo.h"
 #include "project/HexText.h"
@@ -483,9 +484,9 @@ void TMainM::BuildToolBar() {
   plus.setBold(true);
   plus.setPixelSize(19);
   SpeedButton10->setFont(plus);
-  SpeedButton12->setDown(true);
+  SpeedButton12->setSpeedDown(true);
   SpeedButton13->setEnabled(false);
-  SpeedButton20->setDown(true);
+  SpeedButton20->setSpeedDown(true);
 
   SpinEdit1 = new QSpinBox(Panel1);
   SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
@@ -756,10 +757,10 @@ void TMainM::DrawActiveMap() {
 }
 
 void TMainM::ComboBox5Change() {
-  if (SpeedButton20->isDown()) {
+  if (SpeedButton20->isChecked()) {
     LoadActiveMap();
     DrawActiveMap();
-  } else if (SpeedButton21->isDown()) {
+  } else if (SpeedButton21->isChecked()) {
     // The table always shows the map chosen in the list.
     LoadActiveMap();
     FillTable();
@@ -781,7 +782,7 @@ void TMainM::SelectListEntryQuietly(int index) {
 void TMainM::StepHistory(bool back) {
   if (back ? history.Back() : history.Forward()) SelectListEntryQuietly(history.Current() - 1);
   UpdateHistoryButtons();
-  if (SpeedButton20->isDown()) {
+  if (SpeedButton20->isChecked()) {
     LoadActiveMap();
     DrawActiveMap();
   }
@@ -881,7 +882,7 @@ void TMainM::ShowOnly(QWidget* shown, QAction* item) {
 }
 
 void TMainM::N3DGrafik1Click() {
-  SpeedButton20->setDown(true);
+  SpeedButton20->setSpeedDown(true);
   ShowOnly(nullptr, N3DGrafik1);
   for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15, SpeedButton16, SpeedButton17, SpeedButton19})
     b->setEnabled(true);
@@ -893,7 +894,7 @@ void TMainM::N3DGrafik1Click() {
 void TMainM::SpeedButton20Click() { N3DGrafik1Click(); }
 
 void TMainM::Tabelle1Click() {
-  SpeedButton21->setDown(true);
+  SpeedButton21->setSpeedDown(true);
   RefreshWindow();
   for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15}) b->setEnabled(true);
   for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setEnabled(false);
@@ -908,13 +909,13 @@ void TMainM::SpeedButton21Click() {
 }
 
 void TMainM::N3DGrafikTabelle1Click() {
-  SpeedButton22->setDown(true);
+  SpeedButton22->setSpeedDown(true);
   ShowOnly(SearchView, N3DGrafikTabelle1);
 }
 
 void TMainM::Unterschiede1Click() {
   // No view button is down: the picture behind the list takes no clicks and draws nothing.
-  for (SpeedButton* b : {SpeedButton20, SpeedButton21, SpeedButton22}) b->setDown(false);
+  for (SpeedButton* b : {SpeedButton20, SpeedButton21, SpeedButton22}) b->setSpeedDown(false);
   ShowOnly(DiffView, Unterschiede1);
 }
 
@@ -978,7 +979,7 @@ void TMainM::Pfeil1Click() {
 void TMainM::Zugriffspfeil1Click() { Pfeil1Click(); }
 
 void TMainM::Timer1Timer() {
-  if (!SpeedButton20->isDown() || !orv::DrawsAsSurface(Kf)) return;
+  if (!SpeedButton20->isChecked() || !orv::DrawsAsSurface(Kf)) return;
   view.flags.PfeilZelle = 1 + static_cast<std::int32_t>(QRandomGenerator::global()->bounded(Kf.KfZellen));
   DrawScene();
 }
@@ -1002,9 +1003,9 @@ void TMainM::Grau1Click() {
 // ============================================================== mouse
 
 orv::DragMode TMainM::DragModeNow() const {
-  if (SpeedButton16->isDown()) return orv::DragMode::TurnZoom;
-  if (SpeedButton17->isDown()) return orv::DragMode::Tilt;
-  if (SpeedButton19->isDown()) return orv::DragMode::Stretch;
+  if (SpeedButton16->isChecked()) return orv::DragMode::TurnZoom;
+  if (SpeedButton17->isChecked()) return orv::DragMode::Tilt;
+  if (SpeedButton19->isChecked()) return orv::DragMode::Stretch;
   return orv::DragMode::None;
 }
 
@@ -1016,7 +1017,7 @@ void TMainM::FormMouseDown(Qt::MouseButton, int x, int y) {
 void TMainM::FormMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x, int y) {
   view.params.MausX = x;
   view.params.MausY = y;
-  if (!SpeedButton20->isDown()) return;
+  if (!SpeedButton20->isChecked()) return;
   const Qt::KeyboardModifiers keys = mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   if (buttons != Qt::LeftButton || keys != Qt::NoModifier) return;
   if (orv::DragStep(view.params, DragModeNow(), x, y) && orv::DrawsAsSurface(Kf)) RedrawView();
@@ -1040,6 +1041,7 @@ orv::MapLayout TMainM::ActiveLayout() const {
   m.xdim = Kf.KfXDim;
   m.ydim = Kf.KfYDim;
   m.type = orv::CellTypeFromCode(Kf.KfTyp);
+  m.isSigned = Kf.KfSigned;
   return m;
 }
 
@@ -1065,23 +1067,23 @@ void TMainM::SpeedButton11Click() {
 }
 
 void TMainM::ReleaseViewModes() {
-  SpeedButton14->setDown(false);
+  SpeedButton14->setSpeedDown(false);
   group2_->AllowAllUp = true;
-  for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setDown(false);
+  for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setSpeedDown(false);
 }
 
 void TMainM::ReleaseEditScope() {
   group1_->AllowAllUp = true;
-  for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15}) b->setDown(false);
+  for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15}) b->setSpeedDown(false);
 }
 
 void TMainM::SpeedButton12Click() { ReleaseViewModes(); }
 void TMainM::SpeedButton13Click() { ReleaseViewModes(); }
 void TMainM::SpeedButton15Click() { ReleaseViewModes(); }
 void TMainM::SpeedButton14Click() {
-  const bool r1 = SpeedButton14->isDown();
+  const bool r1 = SpeedButton14->isChecked();
   ReleaseEditScope();
-  SpeedButton14->setDown(r1);
+  SpeedButton14->setSpeedDown(r1);
 }
 void TMainM::SpeedButton16Click() { ReleaseEditScope(); }
 void TMainM::SpeedButton17Click() { ReleaseEditScope(); }
@@ -1144,14 +1146,14 @@ void TMainM::FormClick() {
   auto pick = [&] {
     edit.SelectedCell = orv::PickCell(points, Kf.KfZellen, view.params.MausLetztX, view.params.MausLetztY);
   };
-  if (SpeedButton20->isDown()) {
+  if (SpeedButton20->isChecked()) {
     pick();
-    if (SpeedButton12->isDown()) ApplyClickEdit(ClickEdit::One);
-    if (SpeedButton13->isDown()) ApplyClickEdit(ClickEdit::Nine);
-    if (SpeedButton15->isDown()) ApplyClickEdit(ClickEdit::All);
+    if (SpeedButton12->isChecked()) ApplyClickEdit(ClickEdit::One);
+    if (SpeedButton13->isChecked()) ApplyClickEdit(ClickEdit::Nine);
+    if (SpeedButton15->isChecked()) ApplyClickEdit(ClickEdit::All);
     RedrawAfterEdit();
   }
-  if (SpeedButton14->isDown()) {
+  if (SpeedButton14->isChecked()) {
     pick();
     ApplyClickEdit(ClickEdit::Reset);
     RedrawAfterEdit();
@@ -1167,18 +1169,17 @@ void TMainM::FillTable() {
   StringGrid1->setColumnCount(sensible ? cols : 0);
   StringGrid1->setRowCount(sensible ? rows : 0);
   if (!sensible) return;
-  // Axis labels: start value and factor of the record where it sets them to more than
-  // a plain count (start 0 or 1 with factor 1); otherwise the numbers from 1.
-  const double xf = db.Datensatz.get(orv::fld::XFaktor), yf = db.Datensatz.get(orv::fld::YFaktor);
-  const std::int32_t xa = db.Datensatz.get(orv::fld::XAnfangswert), ya = db.Datensatz.get(orv::fld::YAnfangswert);
-  auto axis = [](int count, std::int32_t start, double factor) {
-    const bool values = factor != 0 && !(factor == 1 && (start == 0 || start == 1));
+  // Axis labels: the record's axis values (read from the image, or start value and
+  // factor); otherwise the numbers from 1.
+  const auto axisImage = images.Tuning().empty() ? images.Original() : images.Tuning();
+  auto axis = [&](orv::AxisSide side, int count) {
+    const auto values = orv::AxisLabelValues(db.Datensatz, side, count, axisImage, db.Systemcode);
     QStringList labels;
     for (int i = 0; i < count; ++i)
-      labels << (values ? QString::number(start + i * factor, 'g', 15) : QString::number(i + 1));
+      labels << (values ? QString::number((*values)[static_cast<std::size_t>(i)], 'g', 15) : QString::number(i + 1));
     return labels;
   };
-  const QStringList h = axis(cols, xa, xf), v = axis(rows, ya, yf);
+  const QStringList h = axis(orv::AxisSide::X, cols), v = axis(orv::AxisSide::Y, rows);
   StringGrid1->setHorizontalHeaderLabels(h);
   StringGrid1->setVerticalHeaderLabels(v);
   const QColor changed(255, 220, 160);
@@ -1205,7 +1206,7 @@ void TMainM::StringGrid1Click(int row, int column) {
                                                        {SpeedButton15, ClickEdit::All},
                                                        {SpeedButton14, ClickEdit::Reset}};
   for (const auto& [button, what] : scopes) {
-    if (!button->isDown()) continue;
+    if (!button->isChecked()) continue;
     ApplyClickEdit(what);
     // Each edit reloads the active map from its record and fills the table again.
     LoadActiveMap();
@@ -1217,7 +1218,7 @@ void TMainM::StringGrid1Click(int row, int column) {
 // ============================================================== resets
 
 void TMainM::AktivesKennfeldzurcksetzen1Click() {
-  SpeedButton14->setDown(false);
+  SpeedButton14->setSpeedDown(false);
   if (images.OriginalName.empty() || images.TuningName.empty()) return;
   if (!Ui().Ask(this, BoxKind::Confirmation, CaptionOf(BoxKind::Confirmation),
                 QStringLiteral("Wollten Sie das ganze aktive Kennfeld zurücksetzen?")))
@@ -1275,7 +1276,7 @@ int TMainM::ShowModal(QWidget* form) {
 
 void TMainM::AfterDialog() {
   emit projectChanged();
-  if (!ComboBox5->currentText().isEmpty() && SpeedButton20->isDown()) ComboBox5Change();
+  if (!ComboBox5->currentText().isEmpty() && SpeedButton20->isChecked()) ComboBox5Change();
 }
 
 void TMainM::Kennfelderdefinieren1Click() {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "maps/CellFormat.h"
 #include "project/Catalogue.h"
 #include "project/HexText.h"
 
@@ -75,6 +76,7 @@ DefinedMap DefinedMapOf(std::int32_t index, const TDatensatz& rec, const std::st
   d.layout.xdim = rec.get(fld::XDimension);
   d.layout.ydim = rec.get(fld::YDimension);
   d.layout.type = CellTypeFromCode(rec.get(fld::KennfeldTyp));
+  d.layout.isSigned = ReadCellFormatMarks(rec).marks.signedCells;
   return d;
 }
 

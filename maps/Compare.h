@@ -33,7 +33,8 @@ struct DefinedMap {
   MapLayout layout;
 };
 
-// The map of record `index`: its address scaled by the system code, dimensions and cell type.
+// The map of record `index`: its address scaled by the system code, dimensions,
+// cell type and sign (from the record's cell format marks).
 DefinedMap DefinedMapOf(std::int32_t index, const TDatensatz& rec, const std::string& systemcode);
 // The maps of a whole database file's bytes: record 0 gives the system code, records
 // 1..n the maps; a trailing partial record is not read.

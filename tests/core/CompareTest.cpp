@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "maps/CellFormat.h"
 #include "maps/DiffReport.h"
 #include "project/Errors.h"
 #include "project/Images.h"
@@ -25,12 +26,12 @@ Bytes Image(std::size_t size, std::vector<std::pair<std::size_t, std::uint8_t>> 
   return b;
 }
 
-DefinedMap Map(std::int64_t start, int x, int y, CellType t, std::int32_t nummer = 1) {
+DefinedMap Map(std::int64_t start, int x, int y, CellType t, std::int32_t nummer = 1, bool isSigned = false) {
   DefinedMap d;
   d.record = nummer;
   d.nummer = nummer;
   d.name = "K" + std::to_string(nummer);
-  d.layout = MapLayout{start, x, y, t};
+  d.layout = MapLayout{start, x, y, t, isSigned};
   return d;
 }
 
@@ -65,6 +66,9 @@ TEST(Compare, MapStatisticsReadCellsByType) {
        2, 1, 128, 128, 50.0, 50.0},
       {"Intel order", Map(0, 2, 1, CellType::I16), Bytes{0x00, 0x01, 0, 0}, Bytes{0x00, 0x02, 0, 0},
        2, 1, 256, 256, 100.0, 100.0},
+      // Signed cells: -2 to +2 is +4, +200 % of the reference's size.
+      {"signed 8 bit", Map(0, 2, 1, CellType::N, 1, true), Bytes{0xFE, 0x80}, Bytes{0x02, 0x7F}, 2, 2, 4, 255,
+       199.21875, 200.0},
       // A cell whose reference is 0 has no percentage; the others still count.
       {"reference 0 in part", Map(0, 3, 1, CellType::N), Bytes{0, 10, 7}, Bytes{5, 15, 7}, 3, 2, 5, 5, 50.0, 50.0},
       {"reference 0 only", Map(0, 2, 1, CellType::N), Bytes{0, 9}, Bytes{4, 9}, 2, 1, 4, 4, std::nullopt,
@@ -124,6 +128,9 @@ TEST(Compare, DatabaseFileGivesScaledMaps) {
   std::vector<TDatensatz> recs = {fixtures::RevLimiterRecord("N16", "0", "K", 1.0),
                                   fixtures::MapRecord(7, "Zündung", 16, 8, "100", "M16"),
                                   fixtures::MapRecord(3, "Benzin", 4, 4, "1f", "N")};
+  CellFormatMarks signedCells;
+  signedCells.signedCells = true;
+  WriteCellFormatMarks(recs[2], signedCells);
   Bytes file;
   for (const TDatensatz& r : recs) file.insert(file.end(), r.bytes.begin(), r.bytes.end());
   file.resize(file.size() + 50);  // a partial record is not read
@@ -135,7 +142,9 @@ TEST(Compare, DatabaseFileGivesScaledMaps) {
   EXPECT_EQ(maps[0].layout.xdim, 16);
   EXPECT_EQ(maps[0].layout.ydim, 8);
   EXPECT_EQ(maps[0].layout.type, CellType::M16);
+  EXPECT_FALSE(maps[0].layout.isSigned);
   EXPECT_EQ(maps[1].layout.start, 0x3E);
+  EXPECT_TRUE(maps[1].layout.isSigned);
   EXPECT_TRUE(DefinedMapsOfFile(Bytes(100)).empty());
 }
 

@@ -67,7 +67,7 @@ class DiffViewTest : public QObject {
     QVERIFY(f.view->isVisible());
     QVERIFY(f.main->Unterschiede1->isChecked());
     QCOMPARE(f.main->Unterschiede1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_U));
-    QVERIFY(!f.main->SpeedButton20->isDown());  // the picture behind takes no edit clicks
+    QVERIFY(!f.main->SpeedButton20->isChecked());  // the picture behind takes no edit clicks
     QCOMPARE(f.view->Kennfelder->rowCount(), 1);
     QCOMPARE(f.Map(DiffView::ColName), QStringLiteral("Zündung"));
     QCOMPARE(f.Map(DiffView::ColZellen), QStringLiteral("1 von 16"));
@@ -94,7 +94,7 @@ class DiffViewTest : public QObject {
     Fixture f;
     f.view->KennfelderClick(0);
     QVERIFY(!f.view->isVisible());
-    QVERIFY(f.main->SpeedButton20->isDown());
+    QVERIFY(f.main->SpeedButton20->isChecked());
     QCOMPARE(f.main->ComboBox5->currentIndex(), 0);
     QCOMPARE(f.main->Kf.KfNummer, 1);
 
