@@ -1,5 +1,6 @@
 #include "dialogs/Drehzdef.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QShowEvent>
 #include <QGridLayout>
@@ -13,6 +14,7 @@
 #include "app/Main.h"
 #include "app/QtText.h"
 #include "app/Seams.h"
+#include "maps/CellFormat.h"
 #include "maps/RevLimiter.h"
 #include "project/HexText.h"
 #include "project/NumberText.h"
@@ -39,6 +41,8 @@ TSpeedlimitdef::TSpeedlimitdef(TMainM& main)
   ComboBox2->setInsertPolicy(QComboBox::NoInsert);
   for (const auto& t : orv::kLimiterTypes) ComboBox2->addItem(QString::fromUtf8(t.text));
   ComboBox2->setCurrentIndex(0);
+  CheckBoxVorzeichen = new QCheckBox(QStringLiteral("Vorzeichen"), this);
+  CheckBoxVorzeichen->setObjectName(QStringLiteral("CheckBoxVorzeichen"));
   Label1->setBuddy(Edit1);
   Label2->setBuddy(Edit2);
   Label3->setBuddy(ComboBox2);
@@ -53,6 +57,7 @@ TSpeedlimitdef::TSpeedlimitdef(TMainM& main)
   grid->addWidget(Edit2, 1, 1);
   grid->addWidget(Label3, 2, 0);
   grid->addWidget(ComboBox2, 2, 1);
+  grid->addWidget(CheckBoxVorzeichen, 3, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(Button1);
@@ -110,6 +115,8 @@ void TSpeedlimitdef::Load() {
   Edit2->setText(QString::fromStdString(orv::FormatGeneral(r.get(orv::fld::Faktor), orv::ui::DecimalSeparator())));
   const int i = orv::LimiterTypeIndex(r.get(orv::fld::KennfeldTyp));
   if (i >= 0) ComboBox2->setCurrentIndex(i);
+  // Marks this program does not know read as unsigned.
+  CheckBoxVorzeichen->setChecked(orv::ReadCellFormatMarks(r).marks.signedCells);
 }
 
 bool TSpeedlimitdef::StoreDefinition() {
@@ -135,6 +142,9 @@ bool TSpeedlimitdef::StoreDefinition() {
   r.set(orv::fld::Anfangsadresse, orv::FormatHex(orv::ParseHex(address)));
   r.set(orv::fld::Faktor, *faktor);
   r.set(orv::fld::KennfeldTyp, orv::kLimiterTypes[typ].code);
+  orv::CellFormatMarks marks = orv::ReadCellFormatMarks(r).marks;
+  marks.signedCells = CheckBoxVorzeichen->isChecked();
+  orv::WriteCellFormatMarks(r, marks);  // an unchanged sign keeps the record's spare bytes
   Main.db.SatzSchreiben(0);
   return true;
 }

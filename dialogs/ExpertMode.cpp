@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QSettings>
 
@@ -39,6 +40,9 @@ QList<QWidget*> ExpertModeControls(const MapFormBase& f) {
       f.Edit3,     f.Edit5,     f.CheckBox1, f.CheckBox2, f.CheckBox3,   // X start value, factor, flags
       f.Edit4,     f.Edit6,     f.CheckBox4, f.CheckBox5, f.CheckBox6,   // Y start value, factor, flags
       f.CheckBox8, f.CheckBox9, f.CheckBox7, f.CheckBox10,              // axis address boxes, "rückwärts lesen"
+      f.CheckBoxVorzeichen,                                             // signed cells
+      f.GroupBoxAchsTyp, f.ComboBoxXAchsTyp, f.CheckBoxXAchsVorzeichen,  // cell format of the axes
+      f.ComboBoxYAchsTyp, f.CheckBoxYAchsVorzeichen,
   };
 }
 

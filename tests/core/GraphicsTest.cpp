@@ -220,6 +220,7 @@ TEST_F(GraphicsTest, HeightsByTypeAndStretch) {
     std::vector<std::uint8_t> bytes;  // one cell, repeated for all four cells
     double stretch;
     int height;
+    bool isSigned = false;
   };
   const Case cases[] = {
       {"N", {255}, 1.0, 510},
@@ -238,6 +239,22 @@ TEST_F(GraphicsTest, HeightsByTypeAndStretch) {
       {"I32", {0x00, 0x00, 0x00, 0x80}, 1.0, 0},    // negative reads as 0
       {"K", {0x01, 0x00}, 1.0, 2},                  // unknown codes: first byte high
       {"N8", {0x00, 0x01}, 1.0, 0},
+      // Signed cells: zero on the floor, the range from -256 to 255, 16 and 32 bits rounded down.
+      {"N", {0x80}, 1.0, -256, true},
+      {"N", {0x7F}, 1.0, 254, true},
+      {"N", {0xFF}, 1.5, -3, true},
+      {"N", {0x81}, 0.8, -203, true},                     // -203.2 cut toward zero
+      {"M16", {0x80, 0x00}, 1.0, -256, true},
+      {"M16", {0x7F, 0xFF}, 1.0, 255, true},
+      {"M16", {0xFF, 0xFF}, 1.0, -1, true},               // -1 / 128 rounded down
+      {"M16", {0xFF, 0x7F}, 1.0, -2, true},               // -129
+      {"M16", {0x00, 0x7F}, 1.0, 0, true},
+      {"I16", {0x00, 0x80}, 1.0, -256, true},
+      {"I16", {0xFF, 0x7F}, 1.0, 255, true},
+      {"M32", {0x00, 0x00, 0x80, 0x00}, 1.0, -256, true},  // -2^31
+      {"M32", {0xFF, 0xFF, 0x7F, 0xFF}, 1.0, 255, true},   // 2^31 - 1
+      {"I32", {0xFF, 0xFF, 0xFF, 0xFF}, 1.0, -1, true},
+      {"K", {0xFF, 0x00}, 1.0, -2, true},                  // unknown codes: signed, first byte high
   };
   flags.TuningZeigen = true;
   for (const Case& c : cases) {
@@ -245,9 +262,11 @@ TEST_F(GraphicsTest, HeightsByTypeAndStretch) {
     for (int i = 0; i < 4; ++i) bytes.insert(bytes.end(), c.bytes.begin(), c.bytes.end());
     SetImage(images, ImageKind::Tuning, bytes);
     view.Hoehenfaktor = c.stretch;
-    const ActiveMap m = MakeMap(2, 2, c.typ);
+    ActiveMap m = MakeMap(2, 2, c.typ);
+    m.KfSigned = c.isSigned;
     BuildModelPoints(*scene, view, flags, m, images);
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(scene->Tuning.Modellpunkte[k].y, c.height) << c.typ << " x" << c.stretch;
+    for (int k = 1; k <= 4; ++k)
+      EXPECT_EQ(scene->Tuning.Modellpunkte[k].y, c.height) << c.typ << " x" << c.stretch << " signed " << c.isSigned;
   }
 }
 
@@ -295,11 +314,24 @@ TEST_F(GraphicsTest, SurfaceNeedsFlagAndImage) {
   SetImage(images, ImageKind::Original, {10, 10, 10, 10});
   flags.TuningZeigen = true;  // set, but no tuning image
   flags.OriginalZeigen = false;  // image, but hidden
+  ASSERT_TRUE(flags.VergleichZeigen);  // on from the start, but no comparison image
   RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
   EXPECT_EQ(canvas.LineCount(colours::White), 0u);
   EXPECT_EQ(canvas.LineCount(colours::Lime), 0u);
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 0u);
   EXPECT_EQ(scene->Original.Modellpunkte[1].y, 0);
   EXPECT_EQ(scene->Tuning.Modellpunkte[1].y, 0);
+
+  images.VergleichPuffer = {20, 20, 20, 20, 0};
+  images.VergleichGroesse = 4;
+  flags.VergleichZeigen = false;  // image, but hidden
+  RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 0u);
+  EXPECT_EQ(scene->Vergleich.Modellpunkte[1].y, 0);
+  flags.VergleichZeigen = true;
+  RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 4u);
+  EXPECT_EQ(scene->Vergleich.Modellpunkte[1].y, 40);
 }
 
 TEST_F(GraphicsTest, MapPastImageEndReadsOnlyInside) {
@@ -463,12 +495,15 @@ TEST_F(GraphicsTest, LayerOrderColoursAndTexts) {
   colours_.background = colours::Silver;
   SetImage(images, ImageKind::Tuning, std::vector<std::uint8_t>(16, 1));
   SetImage(images, ImageKind::Original, std::vector<std::uint8_t>(16, 2));
+  images.VergleichPuffer.assign(17, 3);
+  images.VergleichGroesse = 16;
   const ActiveMap m = MakeMap(3, 2, "N");
   RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
   ASSERT_FALSE(canvas.Calls().empty());
   EXPECT_EQ(canvas.Calls().front().op, RecordingCanvas::Op::Erase);
   EXPECT_EQ(canvas.Erases(), std::vector<Rgb>{colours::Silver});
-  const std::vector<Rgb> pens = {colours::Yellow, colours::Gray, colours::White, colours::Lime, colours::Red};
+  const std::vector<Rgb> pens = {colours::Yellow, colours::Gray, colours::Fuchsia,
+                                 colours::White,  colours::Lime, colours::Red};
   EXPECT_EQ(canvas.PenSequence(), pens);
   EXPECT_EQ(canvas.LineCount(colours::Yellow), 3u);
   EXPECT_EQ(canvas.LineCount(colours::Red), 3u);
@@ -571,7 +606,8 @@ TEST_F(GraphicsChartTest, NineRowsAt800x600) {
 }
 
 TEST_F(GraphicsChartTest, ValuesByType) {
-  struct Case { const char* typ; std::vector<std::uint8_t> cell; int value; };
+  // value: height above the baseline; a signed chart has its zero 128 above it.
+  struct Case { const char* typ; std::vector<std::uint8_t> cell; int value; bool isSigned = false; };
   const Case cases[] = {
       {"N", {100}, 100},
       {"M16", {0x80, 0x00}, 128},
@@ -583,14 +619,33 @@ TEST_F(GraphicsChartTest, ValuesByType) {
       {"I32", {0x00, 0x00, 0x80, 0x00}, 1},   // 2^23
       {"I32", {0xFF, 0xFF, 0xFF, 0xFF}, 0},   // -1
       {"K", {0x80, 0x00}, 128},
+      {"N", {0x00}, 128, true},
+      {"N", {0x80}, 0, true},                      // -128 on the baseline
+      {"N", {0x7F}, 255, true},                    // 127 on the top line
+      {"N", {0xFF}, 127, true},
+      {"M16", {0xFF, 0xFF}, 127, true},            // -1 / 256 rounded down
+      {"M16", {0x80, 0x00}, 0, true},
+      {"I16", {0xFF, 0x7F}, 255, true},
+      {"M32", {0xFF, 0xFF, 0x7F, 0xFF}, 255, true},
+      {"I32", {0x00, 0x00, 0x00, 0x80}, 0, true},  // -2^31
+      {"I32", {0xFF, 0xFF, 0xFF, 0xFF}, 127, true},
   };
   flags.OriginalZeigen = false;
   for (const Case& c : cases) {
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < 3; ++i) bytes.insert(bytes.end(), c.cell.begin(), c.cell.end());
     SetImage(images, ImageKind::Tuning, bytes);
-    DrawCurveChart(*scene, flags, MakeMap(1, 3, c.typ), images, colours_, canvas);
-    for (int i = 1; i <= 3; ++i) EXPECT_EQ(scene->Tuning.Bildpunkte[i].y, 560 - c.value) << c.typ;
+    ActiveMap m = MakeMap(1, 3, c.typ);
+    m.KfSigned = c.isSigned;
+    canvas.Clear();
+    DrawCurveChart(*scene, flags, m, images, colours_, canvas);
+    for (int i = 1; i <= 3; ++i) EXPECT_EQ(scene->Tuning.Bildpunkte[i].y, 560 - c.value) << c.typ << " " << c.isSigned;
+    // The grid of a signed chart has a zero line halfway up.
+    const auto gray = canvas.LinesOf(colours::Gray);
+    ASSERT_EQ(gray.size(), c.isSigned ? 6u : 5u) << c.typ;
+    if (c.isSigned) {
+      EXPECT_EQ(gray.back(), (Line{70, 432, 730, 432, colours::Gray}));
+    }
   }
 }
 
@@ -692,11 +747,14 @@ TEST_F(GraphicsChartTest, AxesByCorner) {
 TEST_F(GraphicsChartTest, LayerOrder) {
   SetImage(images, ImageKind::Tuning, std::vector<std::uint8_t>(9, 1));
   SetImage(images, ImageKind::Original, std::vector<std::uint8_t>(9, 2));
+  images.VergleichPuffer.assign(10, 3);
+  images.VergleichGroesse = 9;
   colours_.background = colours::White;
   DrawCurveChart(*scene, flags, MakeMap(1, 9, "N", 0, 1), images, colours_, canvas);
   EXPECT_EQ(canvas.Calls().front().op, RecordingCanvas::Op::Erase);
   EXPECT_EQ(canvas.Erases(), std::vector<Rgb>{colours::White});
-  const std::vector<Rgb> pens = {colours::Gray, colours::White, colours::Lime, colours::Yellow};
+  const std::vector<Rgb> pens = {colours::Gray, colours::Fuchsia, colours::White, colours::Lime, colours::Yellow};
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 8u);
   EXPECT_EQ(canvas.PenSequence(), pens);
 }
 
