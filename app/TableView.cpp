@@ -453,6 +453,8 @@ void TableView::Fill() {
   model_->Set(rows, cols, std::move(cells), std::move(columnLabels), std::move(rowLabels));
   width = std::max(width, fm.horizontalAdvance(model_->WidestText()));
   Grid->horizontalHeader()->setDefaultSectionSize(width + 14);
+  // A new map starts at its first cell, so the keys have somewhere to start.
+  if (!Grid->currentIndex().isValid() && rows > 0) Grid->setCurrentIndex(model_->index(0, 0));
   UpdateCommands();
   UpdatePosition();
 }
@@ -575,8 +577,10 @@ void TableView::CommitEntry() {
 void TableView::CancelEntry() {
   if (!entering_) return;
   entering_ = false;
-  Eingabe->hide();
+  // The focus goes back first: a focused child that hides hands the focus on
+  // as Tab does, which would move the current cell.
   Grid->setFocus();
+  Eingabe->hide();
 }
 
 bool TableView::eventFilter(QObject* watched, QEvent* e) {
