@@ -186,8 +186,10 @@ PasteReading ReadPastedBlock(std::string_view text, std::int32_t mapRows, std::i
     result.error = "Der eingefügte Text enthält keine Zahlen.";
     return result;
   }
-  const std::int64_t roomRows = std::max<std::int64_t>(std::int64_t{mapRows} - atRow, 0);
-  const std::int64_t roomCols = std::max<std::int64_t>(std::int64_t{mapCols} - atCol, 0);
+  // A start outside the map leaves no room at all.
+  const bool inside = atRow >= 0 && atCol >= 0;
+  const std::int64_t roomRows = inside ? std::max<std::int64_t>(std::int64_t{mapRows} - atRow, 0) : 0;
+  const std::int64_t roomCols = inside ? std::max<std::int64_t>(std::int64_t{mapCols} - atCol, 0) : 0;
   if (rows > roomRows || cols > roomCols) {
     result.row = atRow + 1;
     result.column = atCol + 1;

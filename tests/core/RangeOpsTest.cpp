@@ -148,6 +148,9 @@ TEST(RangeOps, PastedTextIsReadOrRefusedWithRowAndColumn) {
       {"1\t2\t3\t4", 0, 0, {}, 0, 0,
        "Ein Block von 1 Zeilen × 4 Spalten passt ab Zeile 1, Spalte 1 nicht in das Kennfeld (4 Zeilen × 3 Spalten).",
        1, 1},
+      {"1", -1, 0, {}, 0, 0,
+       "Ein Block von 1 Zeilen × 1 Spalten passt ab Zeile 0, Spalte 1 nicht in das Kennfeld (4 Zeilen × 3 Spalten).",
+       0, 1},  // a start outside the map leaves no room
       {"", 0, 0, {}, 0, 0, "Der eingefügte Text enthält keine Zahlen."},
       {" \n\t\n", 0, 0, {}, 0, 0, "Der eingefügte Text enthält keine Zahlen."},
       {"1\tabcdefghijklmnopqrstuvwxyz\n", 0, 0, {}, 0, 0,
