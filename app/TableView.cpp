@@ -35,6 +35,7 @@ namespace {
 constexpr int kChangedRole = Qt::UserRole + 1;
 const QColor kChangedFrame(150, 0, 150);
 const QColor kSelectionWash(40, 90, 200, 80);
+const QColor kMutedText(150, 150, 150);
 
 // Pale colours from cool (t = 0) to warm (t = 1): black text stays readable on each.
 QColor CoolToWarm(double t) {
@@ -49,7 +50,7 @@ QColor CoolToWarm(double t) {
 // A change: pale blue for less, pale red for more, the stronger the larger.
 QColor ChangeTint(double t) {
   const double a = std::clamp(std::abs(t), 0.0, 1.0);
-  return QColor::fromHsvF(t < 0 ? 220.0 / 360.0 : 0.0, static_cast<float>(0.08 + 0.40 * a), 1.0f);
+  return QColor::fromHsvF(t < 0 ? 220.0 / 360.0 : 0.0, static_cast<float>(0.08 + 0.30 * a), 1.0f);
 }
 
 QString Percent(double p) {
@@ -75,13 +76,27 @@ class TableModel : public QAbstractTableModel {
   int rowCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : rows_; }
   int columnCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : cols_; }
 
+  // What a cell shows: its text, its tint (invalid: none) and whether it changed.
+  struct Look {
+    QString text;
+    QColor tint;
+    bool changed = false;
+    bool muted = false;  // an unchanged cell while the change is shown
+  };
+  Look LookOf(int row, int col) const {
+    if (row < 0 || col < 0 || row >= rows_ || col >= cols_) return {};
+    const Cell& c = cells_[static_cast<std::size_t>(row) * cols_ + col];
+    if (!c.hasTuning) return {};
+    return {Text(c), Tint(c), c.changed(), shown_ != Shown::Values && !c.changed()};
+  }
+
   QVariant data(const QModelIndex& i, int role) const override {
     if (!i.isValid() || i.row() >= rows_ || i.column() >= cols_) return {};
     const Cell& c = cells_[static_cast<std::size_t>(i.row()) * cols_ + i.column()];
     switch (role) {
       case Qt::DisplayRole: return c.hasTuning ? Text(c) : QString();
       case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
-      case Qt::BackgroundRole: return c.hasTuning ? Tint(c) : QVariant();
+      case Qt::BackgroundRole: return c.hasTuning && Tint(c).isValid() ? QVariant(QBrush(Tint(c))) : QVariant();
       case Qt::ToolTipRole: return c.changed() ? QStringLiteral("Original: %1").arg(c.original) : QVariant();
       case Qt::FontRole: return c.changed() ? QVariant(bold_) : QVariant();
       case kChangedRole: return c.changed();
@@ -157,14 +172,14 @@ class TableModel : public QAbstractTableModel {
     return Percent(PercentOf(c));
   }
 
-  QVariant Tint(const Cell& c) const {
+  QColor Tint(const Cell& c) const {
     if (shown_ == Shown::Values)
-      return QBrush(CoolToWarm(hi_ > lo_ ? static_cast<double>(c.tuning - lo_) / static_cast<double>(hi_ - lo_) : 0.5));
+      return CoolToWarm(hi_ > lo_ ? static_cast<double>(c.tuning - lo_) / static_cast<double>(hi_ - lo_) : 0.5);
     if (!c.changed()) return {};
     if (shown_ == Shown::Difference)
-      return QBrush(ChangeTint(static_cast<double>(c.tuning - c.original) / static_cast<double>(maxDiff_)));
-    return QBrush(ChangeTint(c.original != 0 && maxPercent_ > 0 ? PercentOf(c) / maxPercent_
-                                                               : (c.tuning > c.original ? 1.0 : -1.0)));
+      return ChangeTint(static_cast<double>(c.tuning - c.original) / static_cast<double>(maxDiff_));
+    return ChangeTint(c.original != 0 && maxPercent_ > 0 ? PercentOf(c) / maxPercent_
+                                                         : (c.tuning > c.original ? 1.0 : -1.0));
   }
 
   int rows_ = 0, cols_ = 0;
@@ -185,22 +200,38 @@ namespace {
 class CellDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
+  // Drawn straight from the model's cell: a grid of thousands of numbers repaints
+  // far faster than through the style's general item drawing.
   void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QStyleOptionViewItem opt = option;
-    const bool selected = opt.state & QStyle::State_Selected;
-    opt.state &= ~QStyle::State_Selected;
-    QStyledItemDelegate::paint(p, opt, index);
-    if (selected) p->fillRect(option.rect, kSelectionWash);
-    if (index.data(kChangedRole).toBool()) {
-      p->save();
+    const auto* model = static_cast<const TableModel*>(index.model());
+    const TableModel::Look look = model->LookOf(index.row(), index.column());
+    const QRect r = option.rect;
+    p->fillRect(r, look.tint.isValid() ? look.tint : option.palette.color(QPalette::Base));
+    if (option.state & QStyle::State_Selected) p->fillRect(r, kSelectionWash);
+    if (look.changed && base_ != option.font) {
+      base_ = option.font;
+      bold_ = base_;
+      bold_.setBold(true);
+    }
+    p->setFont(look.changed ? bold_ : option.font);
+    p->setPen(look.muted ? kMutedText : option.palette.color(QPalette::Text));
+    p->drawText(r.adjusted(3, 0, -5, 0), Qt::AlignRight | Qt::AlignVCenter, look.text);
+    if (look.changed) {
       QPen pen(kChangedFrame, 2);
       pen.setJoinStyle(Qt::MiterJoin);
       p->setPen(pen);
       p->setBrush(Qt::NoBrush);
-      p->drawRect(QRectF(option.rect).adjusted(1.5, 1.5, -1.5, -1.5));
-      p->restore();
+      p->drawRect(QRectF(r).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
+    if (option.state & QStyle::State_HasFocus) {
+      p->setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));
+      p->setBrush(Qt::NoBrush);
+      p->drawRect(r.adjusted(0, 0, -1, -1));
     }
   }
+
+ private:
+  mutable QFont base_, bold_;
 };
 
 }  // namespace
