@@ -42,18 +42,23 @@ struct DemoMap {
   char kreuz;
   const char* xtext;  // UTF-8
   const char* ytext;  // UTF-8
+  // Axis labels: start value and factor (0 and 1: numbered).
+  std::int32_t xstart = 0;
+  double xfactor = 1.0;
+  std::int32_t ystart = 0;
+  double yfactor = 1.0;
   bool isSigned = false;  // cells in two's complement, marked in the record
 };
 
 // Record k is kMaps[k - 1].
 const DemoMap kMaps[] = {
-    {"Zündung", 16, 16, 0x4000, "N", '1', "Drehzahl", "Last"},
-    {"Benzin", 16, 12, 0x4100, "M16", '2', "Drehzahl", "Last"},
+    {"Zündung", 16, 16, 0x4000, "N", '1', "Drehzahl", "Last", 800, 400.0, 10, 6.0},
+    {"Benzin", 16, 12, 0x4100, "M16", '2', "Drehzahl", "Last", 800, 400.0, 12, 8.0},
     {"Ladedruck", 8, 8, 0x4300, "I16", '3', "Drehzahl", "Drosselklappe"},
     {"Warmlauf", 1, 16, 0x4400, "N", '4', "Anreicherung", "Temperatur"},
     {"Beschleunigung", 12, 1, 0x4420, "N", '1', "Drosselklappe", "Anreicherung"},
     {"Kaltstart", 16, 16, 0x7F80, "N", '2', "Drehzahl", "Temperatur"},  // only 8 rows lie inside
-    {"Zündkorrektur", 12, 8, 0x7000, "N", '1', "Drehzahl", "Last", true},
+    {"Zündkorrektur", 12, 8, 0x7000, "N", '1', "Drehzahl", "Last", 800, 400.0, 10, 6.0, true},
 };
 
 // The ignition correction cells that the tuning image lowers (row, first and last column).
@@ -164,10 +169,10 @@ std::vector<std::uint8_t> BuildDatabase() {
     r.set(fld::KennfeldTyp, m.typ);
     r.set(fld::Nummer, nummer++);
     r.set(fld::Faktor, 1.0);
-    r.set(fld::XAnfangswert, 0);
-    r.set(fld::YAnfangswert, 0);
-    r.set(fld::XFaktor, 1.0);
-    r.set(fld::YFaktor, 1.0);
+    r.set(fld::XAnfangswert, m.xstart);
+    r.set(fld::YAnfangswert, m.ystart);
+    r.set(fld::XFaktor, m.xfactor);
+    r.set(fld::YFaktor, m.yfactor);
     r.set(fld::Kreuz, m.kreuz);
     r.set(fld::Kennung, "A");
     orv::WriteCellFormatMarks(r, {m.isSigned, {}, {}});

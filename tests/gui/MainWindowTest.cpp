@@ -333,8 +333,8 @@ class MainWindowTest : public QObject {
     select(1);
     QCOMPARE(m->Kf.KfNummer, 2);
     QCOMPARE(canvas.Lines().size(), std::size_t{0});
-    QCOMPARE(m->StringGrid1->rowCount(), 16);
-    QCOMPARE(m->StringGrid1->columnCount(), 1);
+    QCOMPARE(m->StringGrid1->model()->rowCount(), 16);
+    QCOMPARE(m->StringGrid1->model()->columnCount(), 1);
     QVERIFY(seam.boxes.isEmpty());
     m->RedirectDrawing(nullptr);
   }
