@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -15,7 +14,6 @@
 #include <QRandomGenerator>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QTimer>
 #include <QUndoStack>
 
@@ -25,9 +23,9 @@
 #include "app/Guard.h"
 #include "app/MapSearchView.h"
 #include "app/QtText.h"
-#include "project/NumberText.h"
 #include "app/Seams.h"
 #include "app/SpeedButton.h"
+#include "app/TableView.h"
 #include "dialogs/Checksum.h"
 #include "dialogs/Drehzdef.h"
 #include "dialogs/ExpertMode.h"
@@ -38,7 +36,6 @@
 #include "dialogs/SetupFenster.h"
 #include "dialogs/Speedlimit.h"
 #include "dialogs/Sysdaten.h"
-#include "maps/Axes.h"
 #include "maps/CellCodec.h"
 #include "project/FileIo.h"
 #include "project/HexText.h"
@@ -92,7 +89,7 @@ class TuningPatchCommand : public QUndoCommand {
   void Apply(bool undo) {
     orv::ApplyPatch(main_.images.TuningMutable(), patch_, undo);
     Guard(&main_, [&] { main_.RedrawAfterEdit(); });
-    if (main_.StringGrid1->isVisible()) main_.FillTable();
+    if (main_.Table->isVisible()) main_.FillTable();
   }
   TMainM& main_;
   orv::TuningPatch patch_;
@@ -184,19 +181,12 @@ TMainM::TMainM() {
   ComboBox5->setItemDelegate(new MapListRows(ComboBox5));
   connect(ComboBox5, &QComboBox::activated, this, [this](int) { Guard(this, [&] { ComboBox5Change(); }); });
 
-  StringGrid1 = new QTableWidget(area);
-  StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-  StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-  // The table keeps the ordinary colours whatever the picture's background is.
-  for (QWidget* w : std::initializer_list<QWidget*>{StringGrid1, StringGrid1->verticalHeader(),
-                                                    StringGrid1->horizontalHeader(), StringGrid1->viewport()}) {
-    w->setPalette(OrdinaryPalette());
-    w->setAutoFillBackground(true);
-  }
-  StringGrid1->hide();
-  connect(StringGrid1, &QTableWidget::cellClicked, this,
-          [this](int r, int c) { Guard(this, [&] { StringGrid1Click(r, c); }); });
+  Table = new orv::ui::TableView(*this, area);
+  Table->setPalette(OrdinaryPalette());  // the table keeps the ordinary colours
+  Table->setAutoFillBackground(true);
+  Table->hide();
+  Table->AddCommandsTo(menuBar()->findChild<QMenu*>(QStringLiteral("Bearbeiten1")), AktivesKennfeldzurcksetzen1);
+  StringGrid1 = Table->Grid;
 
   SearchView = new orv::ui::MapSearchView(*this, area);
   DiffView = new orv::ui::DiffView(*this, area);
@@ -542,7 +532,7 @@ void TMainM::PlaceMapList() {
   const int left = (area->width() - kListWidth) / 2;
   ComboBox5->move(left, kPanelHeight + 3);
   const int top = kPanelHeight + 3 + ComboBox5->height() + 4;
-  for (QWidget* v : std::initializer_list<QWidget*>{StringGrid1, SearchView, DiffView})
+  for (QWidget* v : std::initializer_list<QWidget*>{Table, SearchView, DiffView})
     v->setGeometry(0, top, area->width(), std::max(area->height() - top, 0));
 }
 
@@ -773,8 +763,7 @@ void TMainM::ComboBox5Change() {
     DrawActiveMap();
   } else if (SpeedButton21->isChecked()) {
     // The table always shows the map chosen in the list.
-    LoadActiveMap();
-    FillTable();
+    Table->ShowListedMap();
   }
   history.Record(Kf.KfNummer);
   UpdateHistoryButtons();
@@ -796,6 +785,8 @@ void TMainM::StepHistory(bool back) {
   if (SpeedButton20->isChecked()) {
     LoadActiveMap();
     DrawActiveMap();
+  } else if (SpeedButton21->isChecked()) {
+    Table->ShowListedMap();
   }
 }
 
@@ -889,7 +880,7 @@ void TMainM::OriginalBilddarstellung1Click() {
 
 void TMainM::ShowOnly(QWidget* shown, QAction* item) {
   for (QAction* a : {N3DGrafik1, Tabelle1, N3DGrafikTabelle1, Unterschiede1}) a->setChecked(a == item);
-  for (QWidget* v : std::initializer_list<QWidget*>{StringGrid1, SearchView, DiffView}) v->setVisible(v == shown);
+  for (QWidget* v : std::initializer_list<QWidget*>{Table, SearchView, DiffView}) v->setVisible(v == shown);
 }
 
 void TMainM::N3DGrafik1Click() {
@@ -911,7 +902,7 @@ void TMainM::Tabelle1Click() {
   for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setEnabled(false);
   OriginalBilddarstellung1->setEnabled(false);
   FillTable();
-  ShowOnly(StringGrid1, Tabelle1);
+  ShowOnly(Table, Tabelle1);
 }
 
 void TMainM::SpeedButton21Click() {
@@ -1168,62 +1159,9 @@ void TMainM::FormClick() {
   }
 }
 
-void TMainM::FillTable() {
-  const orv::MapLayout m = ActiveLayout();
-  const int cols = std::clamp(Kf.KfXDim, 0, 4096);
-  const int rows = std::clamp(Kf.KfYDim, 0, 4096);
-  const bool sensible = Kf.KfXDim > 0 && Kf.KfYDim > 0 && std::int64_t{Kf.KfXDim} * Kf.KfYDim <= 65536;
-  StringGrid1->clear();
-  StringGrid1->setColumnCount(sensible ? cols : 0);
-  StringGrid1->setRowCount(sensible ? rows : 0);
-  if (!sensible) return;
-  // Axis labels: the record's axis values (read from the image, or start value and
-  // factor); otherwise the numbers from 1.
-  const auto axisImage = images.Tuning().empty() ? images.Original() : images.Tuning();
-  const char sep = orv::ui::DecimalSeparator();
-  auto axis = [&](orv::AxisSide side, int count) {
-    const auto values = orv::AxisLabelValues(db.Datensatz, side, count, axisImage, db.Systemcode);
-    QStringList labels;
-    for (int i = 0; i < count; ++i)
-      labels << (values ? QString::fromStdString(orv::FormatGeneral((*values)[static_cast<std::size_t>(i)], sep))
-                        : QString::number(i + 1));
-    return labels;
-  };
-  const QStringList h = axis(orv::AxisSide::X, cols), v = axis(orv::AxisSide::Y, rows);
-  StringGrid1->setHorizontalHeaderLabels(h);
-  StringGrid1->setVerticalHeaderLabels(v);
-  const QColor changed(255, 220, 160);
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < cols; ++c) {
-      const std::int64_t cell = std::int64_t{r} * cols + c + 1;
-      const auto tv = orv::ReadCell(images.Tuning(), m, cell);
-      const auto ov = orv::ReadCell(images.Original(), m, cell);
-      auto* item = new QTableWidgetItem(tv ? QString::number(*tv) : QString());
-      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      if (tv && ov && *tv != *ov) {
-        item->setBackground(changed);
-        item->setToolTip(QStringLiteral("Original: %1").arg(*ov));
-      }
-      StringGrid1->setItem(r, c, item);
-    }
-  StringGrid1->resizeColumnsToContents();
-}
+void TMainM::FillTable() { Table->Fill(); }
 
-void TMainM::StringGrid1Click(int row, int column) {
-  edit.SelectedCell = row * Kf.KfXDim + column + 1;
-  const std::pair<SpeedButton*, ClickEdit> scopes[] = {{SpeedButton12, ClickEdit::One},
-                                                       {SpeedButton13, ClickEdit::Nine},
-                                                       {SpeedButton15, ClickEdit::All},
-                                                       {SpeedButton14, ClickEdit::Reset}};
-  for (const auto& [button, what] : scopes) {
-    if (!button->isChecked()) continue;
-    ApplyClickEdit(what);
-    // Each edit reloads the active map from its record and fills the table again.
-    LoadActiveMap();
-    FillTable();
-    StringGrid1->setCurrentCell(row, column);
-  }
-}
+void TMainM::StringGrid1Click(int row, int column) { Table->CellClicked(row, column); }
 
 // ============================================================== resets
 

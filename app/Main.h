@@ -21,7 +21,7 @@ class QComboBox;
 class QMenu;
 class QMouseEvent;
 class QSpinBox;
-class QTableWidget;
+class QTableView;
 class QTimer;
 class QUndoStack;
 
@@ -40,6 +40,7 @@ class DrawingArea;
 class SpeedButton;
 class SpeedButtonGroup;
 class MapSearchView;
+class TableView;
 class DiffView;
 }  // namespace orv::ui
 
@@ -111,7 +112,8 @@ class TMainM : public QMainWindow {
                        *SpeedButton21 = nullptr, *SpeedButton22 = nullptr;
   QSpinBox* SpinEdit1 = nullptr;
   QComboBox* ComboBox5 = nullptr;
-  QTableWidget* StringGrid1 = nullptr;
+  orv::ui::TableView* Table = nullptr;  // the table view "SG"
+  QTableView* StringGrid1 = nullptr;    // its grid
   orv::ui::MapSearchView* SearchView = nullptr;
   orv::ui::DiffView* DiffView = nullptr;
   QTimer* Timer1 = nullptr;

@@ -1,6 +1,7 @@
 #include "app/Seams.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -53,6 +54,17 @@ class RealSeam : public Seam {
     if (box.clickedButton() == yes) return SaveChoice::Save;
     if (box.clickedButton() == no) return SaveChoice::Discard;
     return SaveChoice::Cancel;
+  }
+  bool AskText(QWidget* parent, const QString& caption, const QString& label, QString& text) override {
+    QInputDialog box(parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(label);
+    box.setTextValue(text);
+    box.setOkButtonText(QStringLiteral("OK"));
+    box.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (box.exec() != QDialog::Accepted) return false;
+    text = box.textValue();
+    return true;
   }
 };
 

@@ -27,6 +27,12 @@ class Seam {
   virtual bool Ask(QWidget* parent, BoxKind kind, const QString& caption, const QString& text) = 0;
   // A question with "&Ja" (save), "&Nein" (discard) and "Abbrechen".
   virtual SaveChoice AskSave(QWidget* parent, const QString& caption, const QString& text) = 0;
+  // A line of text to enter under `label`, starting as `text`, with "OK" and
+  // "Abbrechen"; false when cancelled (the default: nobody to ask).
+  virtual bool AskText(QWidget* parent, const QString& caption, const QString& label, QString& text) {
+    (void)parent, (void)caption, (void)label, (void)text;
+    return false;
+  }
 };
 
 // The seam in force (the real dialogs unless a test or the screenshot mode set another).

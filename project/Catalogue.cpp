@@ -34,6 +34,7 @@ std::int32_t ScaleAddress(std::int32_t a, const std::string& systemcode) {
 }
 
 void LoadActiveMap(ActiveMap& m, std::int32_t index, const TDatensatz& rec, const std::string& systemcode) {
+  m.KfSatz = rec;
   m.KfNummer = index;
   m.KfXDim = rec.get(fld::XDimension);
   m.KfYDim = rec.get(fld::YDimension);

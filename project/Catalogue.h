@@ -28,12 +28,13 @@ struct ActiveMap {
   std::string KfTyp = "N8";  // matches no cell type until a map is loaded
   bool KfSigned = false;     // the record marks the cells as signed
   int KfKreuz = 4;
+  TDatensatz KfSatz;         // the record the map was loaded from (its axes, for the table)
 };
 
-// Fills the active map from record `index` in `rec` in the fixed order (the
-// sign from the record's cell format marks just before the corner); the
-// cross corner comes last and a non-digit `Kreuz` throws EConvertError with the
-// members before it already set.
+// Fills the active map from record `index` in `rec` in the fixed order (a copy
+// of the record first, the sign from the record's cell format marks just before
+// the corner); the cross corner comes last and a non-digit `Kreuz` throws
+// EConvertError with the members before it already set.
 void LoadActiveMap(ActiveMap& map, std::int32_t index, const TDatensatz& rec, const std::string& systemcode);
 
 // A 3D surface needs 2 to 64 columns and rows; a chart one column or one row.

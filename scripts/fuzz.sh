@@ -12,7 +12,7 @@ cd "$here"
 seconds="${1:-30}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(database image real48 hextext mapfinder viewchain)
+[ ${#targets[@]} -gt 0 ] || targets=(database image real48 hextext mapfinder viewchain paste)
 
 command -v clang++ >/dev/null || { echo "clang++ fehlt (scripts/deps.sh installiert es)"; exit 1; }
 

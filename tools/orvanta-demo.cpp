@@ -43,46 +43,34 @@ struct DemoMap {
   char kreuz;
   const char* xtext;  // UTF-8
   const char* ytext;  // UTF-8
+  // Axis labels: start value and factor (0 and 1: numbered).
+  std::int32_t xstart = 0;
+  double xfactor = 1.0;
+  std::int32_t ystart = 0;
+  double yfactor = 1.0;
   bool isSigned = false;  // cells in two's complement, marked in the record
 };
 
 // Record k is kMaps[k - 1].
 const DemoMap kMaps[] = {
-    {"Zündung", 16, 16, 0x4000, "N", '1', "Drehzahl", "Last"},
-    {"Benzin", 16, 12, 0x4100, "M16", '2', "Drehzahl", "Last"},
-    {"Ladedruck", 8, 8, 0x4300, "I16", '3', "Drehzahl", "Drosselklappe"},
-    {"Warmlauf", 1, 16, 0x4400, "N", '4', "Anreicherung", "Temperatur"},
-    {"Beschleunigung", 12, 1, 0x4420, "N", '1', "Drosselklappe", "Anreicherung"},
-    {"Kaltstart", 16, 16, 0x7F80, "N", '2', "Drehzahl", "Temperatur"},  // only 8 rows lie inside
-    {"Zündkorrektur", 12, 8, 0x7000, "N", '1', "Drehzahl", "Last", true},
+    {"Zündung", 16, 16, 0x4000, "N", '1', "Drehzahl", "Last", 800, 400.0, 10, 6.0},
+    {"Benzin", 16, 12, 0x4100, "M16", '2', "Drehzahl", "Last", 800, 400.0, 12, 8.0},
+    {"Ladedruck", 8, 8, 0x4300, "I16", '3', "Drehzahl", "Drosselklappe", 2000, 500.0, 0, 12.5},
+    {"Warmlauf", 1, 16, 0x4400, "N", '4', "Anreicherung", "Temperatur", 0, 1.0, -30, 8.0},
+    {"Beschleunigung", 12, 1, 0x4420, "N", '1', "Drosselklappe", "Anreicherung", 0, 8.0},
+    {"Kaltstart", 16, 16, 0x7F80, "N", '2', "Drehzahl", "Temperatur", 200, 100.0, -40, 5.0},  // only 8 rows inside
+    {"Zündkorrektur", 12, 8, 0x7000, "N", '1', "Drehzahl", "Last", 800, 400.0, 10, 6.0, true},
 };
-
-// The axis label values of map k (record k + 1): start value and factor, or a
-// table in the image at an address, read in the map's own cell type. Maps
-// behind the end of this table keep the plain numbering.
-struct DemoAxis {
-  std::int32_t start = 0;
-  double factor = 1.0;
-  std::int32_t address = -1;  // >= 0: the values stand in the image here
-};
-struct DemoAxes {
-  DemoAxis x, y;
-};
-const DemoAxes kAxes[] = {
-    {{800, 400}, {10, 6}},                  // rpm 800..6800, load 10..100 %
-    {{0, 1, 0x4280}, {1, 0.5}},             // rpm from the image, load 1..6.5 ms
-    {{2000, 500}, {0, 12.5}},               // rpm 2000..5500, throttle 0..87.5 %
-    {{}, {-30, 8}},                         // temperature -30..90 °C
-    {{0, 8}, {}},                           // throttle 0..88 %
-    {{200, 100}, {-40, 5}},                 // cranking rpm 200..1700, -40..35 °C
-    {{800, 500}, {10, 12}},                 // rpm 800..6300, load 10..94 %
-};
-// The rpm axis of the fuel map, as the controller keeps it: 16-bit, in rpm.
-const std::int64_t kFuelRpm[16] = {600,  800,  1000, 1250, 1500, 2000, 2500, 3000,
-                                   3500, 4000, 4500, 5000, 5500, 6000, 6500, 7000};
 
 // The ignition correction cells that the tuning image lowers (row, first and last column).
 constexpr int kCorrectionRow = 3, kCorrectionFirst = 0, kCorrectionLast = 3, kCorrectionStep = -6;
+
+// The rpm axis of the fuel map stands in the image, as the controller keeps it:
+// 16-bit like the map, in rpm. The record's start value and factor stay as a fallback.
+const DemoMap& kFuelMap = kMaps[1];
+constexpr std::int32_t kFuelRpmAddress = 0x4280;
+const std::int64_t kFuelRpm[16] = {600,  800,  1000, 1250, 1500, 2000, 2500, 3000,
+                                   3500, 4000, 4500, 5000, 5500, 6000, 6500, 7000};
 
 constexpr std::int32_t kRevLimiterAddress = 0x4500;
 constexpr std::int32_t kRevLimiterRpm = 6800;
@@ -146,7 +134,7 @@ std::vector<std::uint8_t> BuildOriginal() {
     for (int r = 0; r < m.ydim; ++r)
       for (int c = 0; c < m.xdim; ++c) orv::WriteCell(img, m, std::int64_t{r} * m.xdim + c + 1, CellValue(k, c, r));
   }
-  for (int i = 0; i < 16; ++i) orv::WriteValue(img, kAxes[1].x.address + 2 * i, CellType::M16, kFuelRpm[i]);
+  for (int i = 0; i < 16; ++i) orv::WriteValue(img, kFuelRpmAddress + 2 * i, CellType::M16, kFuelRpm[i]);
   orv::WriteValue(img, kRevLimiterAddress, CellType::M16, kRevLimiterRpm);  // factor 1
   return img;
 }
@@ -190,14 +178,11 @@ std::vector<std::uint8_t> BuildDatabase() {
     r.set(fld::KennfeldTyp, m.typ);
     r.set(fld::Nummer, nummer++);
     r.set(fld::Faktor, 1.0);
-    const std::size_t k = static_cast<std::size_t>(nummer - 2);  // this record's map
-    const DemoAxes axes = k < std::size(kAxes) ? kAxes[k] : DemoAxes{};
-    r.set(fld::XAnfangswert, axes.x.start);
-    r.set(fld::YAnfangswert, axes.y.start);
-    r.set(fld::XFaktor, axes.x.factor);
-    r.set(fld::YFaktor, axes.y.factor);
-    if (axes.x.address >= 0) r.set(fld::XAdresse, orv::FormatHex(axes.x.address, 6));
-    if (axes.y.address >= 0) r.set(fld::YAdresse, orv::FormatHex(axes.y.address, 6));
+    r.set(fld::XAnfangswert, m.xstart);
+    r.set(fld::YAnfangswert, m.ystart);
+    r.set(fld::XFaktor, m.xfactor);
+    r.set(fld::YFaktor, m.yfactor);
+    if (&m == &kFuelMap) r.set(fld::XAdresse, orv::FormatHex(kFuelRpmAddress, 6));
     r.set(fld::Kreuz, m.kreuz);
     r.set(fld::Kennung, "A");
     orv::WriteCellFormatMarks(r, {m.isSigned, {}, {}});
@@ -237,28 +222,26 @@ int main(int argc, char** argv) {
     std::printf("\nSystem N8, Drehzahlbegrenzer M16 an %s, Faktor 1, Wert %d\n",
                 orv::FormatHex(kRevLimiterAddress, 6).c_str(), kRevLimiterRpm);
     std::printf("Nr  Name            X x Y   Adresse  Typ  Kreuz  X-Achse         Y-Achse\n");
-    int nummer = 1;
-    auto axisText = [](const DemoAxis& a) {
+    auto axisText = [](std::int32_t start, double factor) {
       char buf[40];
-      if (a.address >= 0)
-        std::snprintf(buf, sizeof buf, "Tabelle %s", orv::FormatHex(a.address, 6).c_str());
-      else if (a.factor == 1.0 && (a.start == 0 || a.start == 1))
+      if (factor == 1.0 && (start == 0 || start == 1))
         std::snprintf(buf, sizeof buf, "1, 2, 3 ...");
       else
-        std::snprintf(buf, sizeof buf, "%d + i * %g", a.start, a.factor);
+        std::snprintf(buf, sizeof buf, "%d + i * %g", start, factor);
       return std::string(buf);
     };
+    int nummer = 1;
     for (const DemoMap& m : kMaps) {
-      const std::size_t k = static_cast<std::size_t>(nummer - 1);
-      const DemoAxes axes = k < std::size(kAxes) ? kAxes[k] : DemoAxes{};
       const std::string dims = std::to_string(m.xdim) + " x " + std::to_string(m.ydim);
       const std::string name = m.name;
       // Pad by characters, not UTF-8 bytes.
       std::size_t chars = 0;
       for (unsigned char ch : name) chars += (ch & 0xC0) != 0x80;
+      const std::string xaxis =
+          &m == &kFuelMap ? "Tabelle " + orv::FormatHex(kFuelRpmAddress, 6) : axisText(m.xstart, m.xfactor);
       std::printf("%-3d %s%*s %-7s %s   %-4s K%c     %-15s %s\n", nummer++, name.c_str(),
                   static_cast<int>(15 - chars), "", dims.c_str(), orv::FormatHex(m.address, 6).c_str(), m.typ, m.kreuz,
-                  axisText(axes.x).c_str(), axisText(axes.y).c_str());
+                  xaxis.c_str(), axisText(m.ystart, m.yfactor).c_str());
     }
     std::size_t changed = 0;
     for (std::size_t i = 0; i < original.size(); ++i) changed += original[i] != tuning[i];

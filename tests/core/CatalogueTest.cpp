@@ -59,6 +59,7 @@ TEST(LoadActiveMap, FillsTheMembersFromTheRecord) {
   EXPECT_EQ(m.KfAdresse, 13312);
   EXPECT_EQ(m.KfTyp, "I16");
   EXPECT_EQ(m.KfKreuz, 2);
+  EXPECT_EQ(m.KfSatz.bytes, rec.bytes);  // kept for the table's axes
   EXPECT_TRUE(DrawsAsSurface(m));
   EXPECT_FALSE(DrawsAsChart(m));
 }

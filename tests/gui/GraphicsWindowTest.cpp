@@ -254,9 +254,9 @@ class GraphicsWindowTest : public QObject {
     f.m->SpeedButton21->click();  // SG
     f.m->ComboBox5->setCurrentIndex(2);
     f.m->ComboBox5Change();
-    QCOMPARE(f.m->StringGrid1->item(0, 0)->text(), QStringLiteral("-128"));
-    QCOMPARE(f.m->StringGrid1->item(0, 1)->text(), QStringLiteral("-71"));
-    QCOMPARE(f.m->StringGrid1->item(15, 15)->text(), QStringLiteral("63"));
+    QCOMPARE(f.m->StringGrid1->model()->index(0, 0).data().toString(), QStringLiteral("-128"));
+    QCOMPARE(f.m->StringGrid1->model()->index(0, 1).data().toString(), QStringLiteral("-71"));
+    QCOMPARE(f.m->StringGrid1->model()->index(15, 15).data().toString(), QStringLiteral("63"));
     QVERIFY(f.seam.boxes.isEmpty());
   }
 

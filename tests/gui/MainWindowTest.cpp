@@ -348,8 +348,8 @@ class MainWindowTest : public QObject {
     select(1);
     QCOMPARE(m->Kf.KfNummer, 2);
     QCOMPARE(canvas.Lines().size(), std::size_t{0});
-    QCOMPARE(m->StringGrid1->rowCount(), 16);
-    QCOMPARE(m->StringGrid1->columnCount(), 1);
+    QCOMPARE(m->StringGrid1->model()->rowCount(), 16);
+    QCOMPARE(m->StringGrid1->model()->columnCount(), 1);
     QVERIFY(seam.boxes.isEmpty());
     m->RedirectDrawing(nullptr);
   }
@@ -423,16 +423,16 @@ class MainWindowTest : public QObject {
     m->OpenImage(ImageKind::Tuning, QString::fromStdString(dir.File("demo.tun")));
     m->SpeedButton21->click();  // SG
     const struct { int entry; const char* x0; const char* xLast; const char* y0; const char* y1; } maps[] = {
-        {0, "800", "6800", "10", "16"}, {1, "600", "7000", "1", "1.5"}, {2, "2000", "5500", "0", "12.5"}};
+        {0, "800", "6800", "10", "16"}, {1, "600", "7000", "12", "20"}, {2, "2000", "5500", "0", "12.5"}};
     for (const auto& e : maps) {
       m->ComboBox5->setCurrentIndex(e.entry);
       m->ComboBox5Change();
-      QTableWidget* t = m->StringGrid1;
-      QCOMPARE(t->horizontalHeaderItem(0)->text(), QString::fromLatin1(e.x0));
-      QCOMPARE(t->horizontalHeaderItem(t->columnCount() - 1)->text(), QString::fromLatin1(e.xLast));
-      QCOMPARE(t->verticalHeaderItem(0)->text(), QString::fromLatin1(e.y0));
-      QCOMPARE(t->verticalHeaderItem(1)->text().replace(QLocale().decimalPoint(), QStringLiteral(".")),
-               QString::fromLatin1(e.y1));
+      const QAbstractItemModel* t = m->StringGrid1->model();
+      auto header = [&](int i, Qt::Orientation o) { return t->headerData(i, o).toString(); };
+      QCOMPARE(header(0, Qt::Horizontal), QString::fromLatin1(e.x0));
+      QCOMPARE(header(t->columnCount() - 1, Qt::Horizontal), QString::fromLatin1(e.xLast));
+      QCOMPARE(header(0, Qt::Vertical), QString::fromLatin1(e.y0));
+      QCOMPARE(header(1, Qt::Vertical).replace(QLocale().decimalPoint(), QStringLiteral(".")), QString::fromLatin1(e.y1));
     }
     m->db.SatzLesen(2);
     QCOMPARE(m->db.Datensatz.get(fld::XAdresse), std::string("004280"));

@@ -27,6 +27,8 @@ class ScriptedSeam : public ui::Seam {
   QQueue<bool> answers;
   // Answers of the next questions whether to save first; "&Nein" when none is queued.
   QQueue<ui::SaveChoice> saveAnswers;
+  // Texts entered into the next text questions (none queued: cancelled).
+  QQueue<QString> inputs;
   QList<Box> boxes;
   QStringList dialogTitles;
   QStringList dialogFilters;
@@ -51,6 +53,12 @@ class ScriptedSeam : public ui::Seam {
   ui::SaveChoice AskSave(QWidget*, const QString& caption, const QString& text) override {
     boxes << Box{ui::BoxKind::Confirmation, caption, text};
     return saveAnswers.isEmpty() ? ui::SaveChoice::Discard : saveAnswers.dequeue();
+  }
+  bool AskText(QWidget*, const QString& caption, const QString& label, QString& text) override {
+    boxes << Box{ui::BoxKind::Confirmation, caption, label};
+    if (inputs.isEmpty()) return false;
+    text = inputs.dequeue();
+    return true;
   }
   // Texts of the boxes shown so far.
   QStringList texts() const {
