@@ -127,7 +127,8 @@ class TMainM : public QMainWindow {
           *Bodengitter1 = nullptr, *Koordinatenkreuz1 = nullptr, *Pfeil1 = nullptr, *Checksumme1 = nullptr,
           *Drehzahlbegrenzer1 = nullptr, *Schwarz1 = nullptr, *Weiss1 = nullptr, *Grau1 = nullptr,
           *Hardware1 = nullptr, *Info1 = nullptr, *Bit81 = nullptr, *BitMotorola1 = nullptr,
-          *BitIntel1 = nullptr, *Infos1 = nullptr, *Zugriffspfeil1 = nullptr, *Kennfelddatenaedern1 = nullptr;
+          *BitIntel1 = nullptr, *Infos1 = nullptr, *Zugriffspfeil1 = nullptr, *Kennfelddatenaedern1 = nullptr,
+          *DatenbankausXDFerzeugen1 = nullptr, *AlsXDFexportieren1 = nullptr;
 
   // ---- handlers
   void FormShow();
@@ -138,6 +139,8 @@ class TMainM : public QMainWindow {
   void TuningEPROMDateiffnen1Click();
   void Aenderungenspeichern1Click();
   void AnEmulatorsenden1Click();
+  void DatenbankausXDFerzeugen1Click();
+  void AlsXDFexportieren1Click();
   void Beenden1Click();
   void AktivesKennfeldzurcksetzen1Click();
   void GanzeDateizurcksetzen1Click();
