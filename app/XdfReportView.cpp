@@ -17,7 +17,7 @@ XdfReportView::XdfReportView(QWidget* parent) : QDialog(parent) {
   Bericht = new QPlainTextEdit(this);
   Bericht->setObjectName(QStringLiteral("Bericht"));
   Bericht->setReadOnly(true);
-  Bericht->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Bericht->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   Bericht->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Kopieren = new QPushButton(QStringLiteral("In die Zwischenablage"), this);
   Kopieren->setObjectName(QStringLiteral("Kopieren"));

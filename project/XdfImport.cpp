@@ -312,7 +312,7 @@ AxisPlan PlanAxis(const XdfAxis& a, std::int64_t count, char side, CellType mapT
         return numbered("Textbeschriftung " + Quoted(CleanText(*texts[i])));
     }
     const LinearFit fit = FitLinear(values, tol);
-    if (!fit.problem.empty()) return numbered("Beschriftungen " + fit.problem);
+    if (!fit.problem.empty()) return numbered("Beschriftungen: " + fit.problem);
     plan.start = fit.start;
     plan.factor = fit.factor;
     return plan;

@@ -275,6 +275,12 @@ void ReadHeader(const pugi::xml_node& h, XdfDocument& doc) {
   }
 }
 
+bool IsItem(const char* name) {
+  for (std::string_view item : {"XDFTABLE", "XDFCONSTANT", "XDFFUNCTION", "XDFFLAG", "XDFCHECKSUM", "XDFPATCH"})
+    if (SameName(name, item)) return true;
+  return false;
+}
+
 std::string StatusText(pugi::xml_parse_status s) {
   switch (s) {
     case pugi::status_out_of_memory: return "zu groß (Speichergrenze erreicht)";
@@ -377,6 +383,13 @@ XdfDocument ReadXdf(std::span<const std::uint8_t> bytes) {
 
   XdfDocument doc;
   doc.version = AttrText(root, "version").substr(0, 32);
+  std::size_t count = 0;
+  for (pugi::xml_node c : root.children())
+    if (c.type() == pugi::node_element && IsItem(c.name())) ++count;
+  if (count > kMaxXdfItems)
+    throw EXdfError("Die XDF-Datei enthält mehr als " + std::to_string(kMaxXdfItems) +
+                    " Einträge und wird nicht gelesen.");
+  doc.items.reserve(count);
   for (pugi::xml_node c : root.children()) {
     if (c.type() != pugi::node_element) continue;
     std::optional<XdfItemKind> kind;
@@ -387,11 +400,7 @@ XdfDocument ReadXdf(std::span<const std::uint8_t> bytes) {
     else if (SameName(c.name(), "XDFFLAG")) kind = XdfItemKind::Flag;
     else if (SameName(c.name(), "XDFCHECKSUM")) kind = XdfItemKind::Checksum;
     else if (SameName(c.name(), "XDFPATCH")) kind = XdfItemKind::Patch;
-    if (!kind) continue;
-    if (doc.items.size() >= kMaxXdfItems)
-      throw EXdfError("Die XDF-Datei enthält mehr als " + std::to_string(kMaxXdfItems) +
-                      " Einträge und wird nicht gelesen.");
-    doc.items.push_back(ReadItem(c, *kind));
+    if (kind) doc.items.push_back(ReadItem(c, *kind));
   }
   return doc;
 }
