@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "maps/Axes.h"
 #include "maps/CellCodec.h"
 #include "maps/CellFormat.h"
 #include "project/Catalogue.h"
 #include "project/HexText.h"
+#include "project/Errors.h"
 #include "project/NumberText.h"
+#include "project/Real48.h"
 #include "project/Text.h"
 
 namespace orv {
@@ -58,6 +61,27 @@ std::string Utf8(const TDatensatz& r, ShortStringField f) { return Cp1252ToUtf8(
 
 std::string Number(double v) { return FormatGeneral(v, '.'); }
 
+// The shortest decimal that encodes to the same 6-byte real as v (0.4, not
+// 0.399999999999977), so factors read back exactly and look as they were typed.
+std::string Real48Text(double v) {
+  Real48Bytes bytes{};
+  try {
+    bytes = EncodeReal48(v);
+  } catch (const EMathError&) {
+    return Number(v);
+  }
+  for (int digits = 1; digits < 17; ++digits) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+    const double back = std::strtod(buf, nullptr);
+    try {
+      if (EncodeReal48(back) == bytes) return Number(back);
+    } catch (const EMathError&) {
+    }
+  }
+  return Number(v);
+}
+
 // Types an XDF item can state: one byte, or 16/32 bits in either plain byte order.
 bool Writable(CellType t) { return t == CellType::N || t == CellType::M16 || t == CellType::I16 || t == CellType::I32; }
 
@@ -106,7 +130,7 @@ void WriteAxis(Writer& w, const TDatensatz& rec, AxisSide side, std::int32_t cou
     w.Line(3, "<units>" + units + "</units>");
     w.Line(3, "<indexcount>" + std::to_string(count) + "</indexcount>");
     const double start = rec.get(x ? fld::XAnfangswert : fld::YAnfangswert);
-    const double factor = rec.get(x ? fld::XFaktor : fld::YFaktor);
+    const double factor = std::strtod(Real48Text(rec.get(x ? fld::XFaktor : fld::YFaktor)).c_str(), nullptr);
     for (std::int32_t i = 0; i < count; ++i) {
       // A factor of 0 leaves the axis numbered from 1, as the editor shows it.
       const double v = factor == 0 ? i + 1.0 : start + i * factor;
@@ -149,6 +173,34 @@ XdfExport ExportXdf(const std::vector<TDatensatz>& records, const XdfExportOptio
   w.Line(2, "<CATEGORY index=\"0x0\" name=\"Kennfelder\" />");
   w.Line(2, "<CATEGORY index=\"0x1\" name=\"Drehzahlbegrenzer\" />");
   w.Line(1, "</XDFHEADER>");
+
+  // Record 0: the rev limiter, when one is defined (first, so that a map of the same
+  // name never takes its place when the file is read again).
+  const std::string limiterCode = r0.get(fld::KennfeldTyp);
+  const CellType limiter = CellTypeFromCode(limiterCode);
+  if (!records.empty() && limiter != CellType::None) {
+    ++report.items;
+    const std::string who = "Datensatz 0 „Drehzahlbegrenzer“";
+    if (!Writable(limiter)) {
+      report.LeaveOut(who, limiter == CellType::M32
+                               ? "„32 Bit Motorola“ (16-Bit-Hälften vertauscht) hat in XDF keine Entsprechung"
+                               : "Zelltyp " + Quoted(Cp1252ToUtf8(limiterCode)) + " unbekannt");
+    } else {
+      const auto offset =
+          static_cast<std::uint32_t>(ScaleAddress(ParseHex(r0.get(fld::Anfangsadresse)), systemcode));
+      w.Line(1, "<XDFCONSTANT uniqueid=\"" + Hex(records.size()) + "\" flags=\"0x0\">");
+      w.Line(2, "<title>Drehzahlbegrenzer</title>");
+      w.Line(2, "<CATEGORYMEM index=\"0\" category=\"2\" />");
+      w.Line(2, "<EMBEDDEDDATA mmedtypeflags=\"" + Hex(static_cast<std::uint64_t>(Flags(limiter, false)), 2) +
+                    "\" mmedaddress=\"" + Hex(offset) + "\" mmedelementsizebits=\"" +
+                    std::to_string(CellWidth(limiter) * 8) + "\" mmedmajorstridebits=\"0\" mmedminorstridebits=\"0\" />");
+      w.Line(2, "<units>U/min</units>");
+      w.Line(2, "<decimalpl>0</decimalpl>");
+      w.Line(2, "<MATH equation=\"X*" + Real48Text(r0.get(fld::Faktor)) + "\"><VAR id=\"X\" /></MATH>");
+      w.Line(1, "</XDFCONSTANT>");
+      ++report.converted;
+    }
+  }
 
   int unsupportedSettings = 0;
   for (std::size_t i = 1; i < records.size(); ++i) {
@@ -201,32 +253,6 @@ XdfExport ExportXdf(const std::vector<TDatensatz>& records, const XdfExportOptio
     ++report.converted;
   }
 
-  // Record 0: the rev limiter, when one is defined.
-  const std::string limiterCode = r0.get(fld::KennfeldTyp);
-  const CellType limiter = CellTypeFromCode(limiterCode);
-  if (!records.empty() && limiter != CellType::None) {
-    ++report.items;
-    const std::string who = "Datensatz 0 „Drehzahlbegrenzer“";
-    if (!Writable(limiter)) {
-      report.LeaveOut(who, limiter == CellType::M32
-                               ? "„32 Bit Motorola“ (16-Bit-Hälften vertauscht) hat in XDF keine Entsprechung"
-                               : "Zelltyp " + Quoted(Cp1252ToUtf8(limiterCode)) + " unbekannt");
-    } else {
-      const auto offset =
-          static_cast<std::uint32_t>(ScaleAddress(ParseHex(r0.get(fld::Anfangsadresse)), systemcode));
-      w.Line(1, "<XDFCONSTANT uniqueid=\"" + Hex(records.size()) + "\" flags=\"0x0\">");
-      w.Line(2, "<title>Drehzahlbegrenzer</title>");
-      w.Line(2, "<CATEGORYMEM index=\"0\" category=\"2\" />");
-      w.Line(2, "<EMBEDDEDDATA mmedtypeflags=\"" + Hex(static_cast<std::uint64_t>(Flags(limiter, false)), 2) +
-                    "\" mmedaddress=\"" + Hex(offset) + "\" mmedelementsizebits=\"" +
-                    std::to_string(CellWidth(limiter) * 8) + "\" mmedmajorstridebits=\"0\" mmedminorstridebits=\"0\" />");
-      w.Line(2, "<units>U/min</units>");
-      w.Line(2, "<decimalpl>0</decimalpl>");
-      w.Line(2, "<MATH equation=\"X*" + Number(r0.get(fld::Faktor)) + "\"><VAR id=\"X\" /></MATH>");
-      w.Line(1, "</XDFCONSTANT>");
-      ++report.converted;
-    }
-  }
   w.Line(0, "</XDFFORMAT>");
 
   if (systemcode == "N16" || systemcode == "N32")

@@ -48,6 +48,11 @@ std::string CleanText(std::string_view s) {
   return out.substr(a, b - a + 1);
 }
 
+// A unit text as an axis label holds it: Windows-1252, at most 25 characters (UTF-8 here).
+std::string Units(std::string_view s) {
+  return Cp1252ToUtf8(CleanText(Utf8ToCp1252(CleanText(s)).substr(0, static_cast<std::size_t>(fld::XBeschriftung.capacity))));
+}
+
 const char* KindName(XdfItemKind k) {
   switch (k) {
     case XdfItemKind::Table: return "Tabelle";
@@ -258,7 +263,7 @@ AxisFormat AxisFormatOf(const Cells& axis, CellType mapType) {
 AxisPlan PlanAxis(const XdfAxis& a, std::int64_t count, char side, CellType mapType, const Context& ctx,
                   std::vector<std::string>& notes) {
   AxisPlan plan;
-  plan.units = CleanText(a.units);
+  plan.units = Units(a.units);
   const std::string name = std::string("Achse ") + side + ": ";
   auto numbered = [&](const std::string& why) {
     plan = AxisPlan{std::nullopt, {}, 1, 1, plan.units};
@@ -352,7 +357,7 @@ Name RecordName(const std::string& title, std::size_t position) {
     n.notes.push_back("ohne Titel, heißt jetzt " + Quoted(n.cp1252));
   }
   if (n.cp1252.size() > kNameCapacity) {
-    n.cp1252.resize(kNameCapacity);
+    n.cp1252 = CleanText(n.cp1252.substr(0, kNameCapacity));
     n.notes.push_back("Titel auf 32 Zeichen gekürzt: " + Quoted(Cp1252ToUtf8(n.cp1252)));
   }
   return n;
@@ -475,7 +480,7 @@ XdfImport ConvertXdf(const XdfDocument& doc) {
     const Cells& c = *cells.cells;
     std::vector<std::string> notes;
 
-    if (!limiterSet && item.kind != XdfItemKind::Function && rows == 1 && cols == 1 && IsLimiterTitle(item.title)) {
+    if (!limiterSet && item.kind == XdfItemKind::Constant && IsLimiterTitle(item.title)) {
       std::string why;
       if (const auto factor = LimiterFactor(item.z.math, c, why)) {
         TDatensatz& r0 = out.records.front();
@@ -511,7 +516,7 @@ XdfImport ConvertXdf(const XdfDocument& doc) {
     AxisPlan ax = PlanAxis(*srcX, xdim, 'X', c.type, ctx, notes);
     AxisPlan ay = PlanAxis(*srcY, ydim, 'Y', c.type, ctx, notes);
     // A row's value axis carries the values' unit.
-    if (ydim == 1 && ay.units.empty()) ay.units = CleanText(item.kind == XdfItemKind::Function ? item.y.units : item.z.units);
+    if (ydim == 1 && ay.units.empty()) ay.units = Units(item.kind == XdfItemKind::Function ? item.y.units : item.z.units);
 
     const Name name = RecordName(item.title, i + 1);
     notes.insert(notes.begin(), name.notes.begin(), name.notes.end());

@@ -353,7 +353,6 @@ TEST(Xdf, ExportThenImportGivesBackTheSameRecords) {
   TDatensatz plain = Record(1, "Zündung", 16, 12, "100", "N", "Drehzahl", "Last");
   db.push_back(plain);
   TDatensatz labelled = Record(2, "Einspritzung <&> \"Bank 2\"", 8, 8, "200", "M16", "U/min", "kPa");
-  labelled.set(fld::XAnfangswert, 800);
   labelled.set(fld::XFaktor, 0.4);
   labelled.set(fld::YAnfangswert, -40);
   labelled.set(fld::YFaktor, 12.5);
@@ -373,6 +372,9 @@ TEST(Xdf, ExportThenImportGivesBackTheSameRecords) {
   const XdfExport x = ExportXdf(db, {"Demo", 0x8000});
   EXPECT_NE(x.text.find("size=\"0x8000\""), std::string::npos);
   EXPECT_EQ(x.text.find_first_of("\x80\xC3"), std::string::npos);  // plain ASCII
+  // Factors and labels as typed, not as the 6-byte real rounds them.
+  EXPECT_NE(x.text.find("<LABEL index=\"7\" value=\"2.8\" />"), std::string::npos);
+  EXPECT_NE(x.text.find("equation=\"X*0.25\""), std::string::npos);
   ASSERT_EQ(x.report.leftOut.size(), 1u);
   EXPECT_NE(x.report.leftOut[0].item.find("Wortvertauscht"), std::string::npos);
   EXPECT_EQ(x.report.converted, 6);  // five maps and the rev limiter
