@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QUndoStack>
 
+#include "app/DiffView.h"
 #include "app/DrawingArea.h"
 #include "app/EmulatorUpload.h"
 #include "app/Guard.h"
@@ -163,6 +164,7 @@ TMainM::TMainM() {
   setFont(WindowFont());
 
   undoStack = new QUndoStack(this);
+  connect(undoStack, &QUndoStack::indexChanged, this, &TMainM::projectChanged);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(1);
@@ -196,9 +198,12 @@ TMainM::TMainM() {
           [this](int r, int c) { Guard(this, [&] { StringGrid1Click(r, c); }); });
 
   SearchView = new orv::ui::MapSearchView(*this, area);
-  SearchView->setPalette(OrdinaryPalette());
-  SearchView->setAutoFillBackground(true);
-  SearchView->hide();
+  DiffView = new orv::ui::DiffView(*this, area);
+  for (QWidget* v : std::initializer_list<QWidget*>{SearchView, DiffView}) {
+    v->setPalette(OrdinaryPalette());
+    v->setAutoFillBackground(true);
+    v->hide();
+  }
 
   connect(area, &orv::ui::DrawingArea::mousePressed, this, [this](QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
@@ -267,6 +272,7 @@ void TMainM::BuildMenus() {
                                   &TMainM::OriginaleEPROMDateiffnen1Click);
   TuningEPROMDateiffnen1 =
       act(datei, "TuningEPROMDateiffnen1", "&Tuning EPROM-Datei öffnen", &TMainM::TuningEPROMDateiffnen1Click);
+  Vergleichenmit1 = act(datei, "Vergleichenmit1", "Vergleichen mit…", &TMainM::Vergleichenmit1Click);
   datei->addSeparator();
   DatenbankausXDFerzeugen1 = act(datei, "DatenbankausXDFerzeugen1", "Datenbank aus XDF erzeugen…",
                                  &TMainM::DatenbankausXDFerzeugen1Click);
@@ -319,6 +325,8 @@ void TMainM::BuildMenus() {
   Tabelle1 = checkable(act(ansicht, "Tabelle1", "&SG", &TMainM::Tabelle1Click), false);
   N3DGrafikTabelle1 =
       checkable(act(ansicht, "N3DGrafikTabelle1", "Kennfelder suchen", &TMainM::N3DGrafikTabelle1Click), false);
+  Unterschiede1 = checkable(act(ansicht, "Unterschiede1", "Unterschiede", &TMainM::Unterschiede1Click), false);
+  Unterschiede1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
   ansicht->addSeparator();
   OrignalGrafik1 = checkable(act(ansicht, "OrignalGrafik1", "&Orignal Grafik", &TMainM::OrignalGrafik1Click), true);
   TuningGrafik1 = checkable(act(ansicht, "TuningGrafik1", "&Tuning Grafik", &TMainM::TuningGrafik1Click), true);
@@ -327,9 +335,10 @@ void TMainM::BuildMenus() {
       checkable(act(ansicht, "Koordinatenkreuz1", "&Koordinatenkreuz", &TMainM::Koordinatenkreuz1Click), true);
   Pfeil1 = checkable(act(ansicht, "Pfeil1", "&Zugriffspfeil", &TMainM::Pfeil1Click), false);
   Pfeil1->setEnabled(false);
+  VergleichGrafik1 = act(ansicht, "VergleichGrafik1", "&Vergleich Grafik", &TMainM::VergleichGrafik1Click);
   // The check marks change by the handlers alone, never by the click itself.
-  for (QAction* a : {N3DGrafik1, Tabelle1, N3DGrafikTabelle1, OrignalGrafik1, TuningGrafik1, Bodengitter1,
-                     Koordinatenkreuz1, Pfeil1}) {
+  for (QAction* a : {N3DGrafik1, Tabelle1, N3DGrafikTabelle1, Unterschiede1, OrignalGrafik1, TuningGrafik1,
+                     Bodengitter1, Koordinatenkreuz1, Pfeil1, VergleichGrafik1}) {
     disconnect(a, &QAction::triggered, this, nullptr);
     a->setCheckable(false);
   }
@@ -337,10 +346,11 @@ void TMainM::BuildMenus() {
       {N3DGrafik1, &TMainM::N3DGrafik1Click},         {Tabelle1, &TMainM::Tabelle1Click},
       {N3DGrafikTabelle1, &TMainM::N3DGrafikTabelle1Click}, {OrignalGrafik1, &TMainM::OrignalGrafik1Click},
       {TuningGrafik1, &TMainM::TuningGrafik1Click},   {Bodengitter1, &TMainM::Bodengitter1Click},
-      {Koordinatenkreuz1, &TMainM::Koordinatenkreuz1Click}, {Pfeil1, &TMainM::Pfeil1Click}};
+      {Koordinatenkreuz1, &TMainM::Koordinatenkreuz1Click}, {Pfeil1, &TMainM::Pfeil1Click},
+      {Unterschiede1, &TMainM::Unterschiede1Click},   {VergleichGrafik1, &TMainM::VergleichGrafik1Click}};
   for (const auto& [a, handler] : marked) {
     const bool checked = a == N3DGrafik1 || a == OrignalGrafik1 || a == TuningGrafik1 || a == Bodengitter1 ||
-                         a == Koordinatenkreuz1;
+                         a == Koordinatenkreuz1 || a == VergleichGrafik1;
     a->setCheckable(true);
     a->setChecked(checked);
     connect(a, &QAction::triggered, this, [this, a = a, handler = handler] {
@@ -526,8 +536,8 @@ void TMainM::PlaceMapList() {
   const int left = (area->width() - kListWidth) / 2;
   ComboBox5->move(left, kPanelHeight + 3);
   const int top = kPanelHeight + 3 + ComboBox5->height() + 4;
-  StringGrid1->setGeometry(0, top, area->width(), std::max(area->height() - top, 0));
-  SearchView->setGeometry(0, top, area->width(), std::max(area->height() - top, 0));
+  for (QWidget* v : std::initializer_list<QWidget*>{StringGrid1, SearchView, DiffView})
+    v->setGeometry(0, top, area->width(), std::max(area->height() - top, 0));
 }
 
 void TMainM::closeEvent(QCloseEvent* e) {
@@ -660,12 +670,14 @@ void TMainM::OpenImage(orv::ImageKind kind, const QString& path) {
     // The image whose file could not be read counts as not loaded.
     flag = false;
     if (!original) undoStack->clear();
+    emit projectChanged();
     throw;
   }
   if (outcome != orv::LoadOutcome::Loaded) return;
   flag = true;
   if (!original) undoStack->clear();
   KennfeldSuchenMenu->setEnabled(true);
+  emit projectChanged();
 }
 
 void TMainM::Aenderungenspeichern1Click() {
@@ -730,11 +742,13 @@ void TMainM::FillMapList() {
   }
   // Filling selects nothing.
   ComboBox5->setCurrentIndex(-1);
+  emit projectChanged();
 }
 
 void TMainM::EmptyMapList() {
   ComboBox5->clear();
   ComboBox5->setCurrentIndex(-1);
+  emit projectChanged();
 }
 
 void TMainM::LoadActiveMap() {
@@ -870,13 +884,14 @@ void TMainM::OriginalBilddarstellung1Click() {
   if (Kf.KfXDim <= 64 && Kf.KfYDim <= 64) RedrawView();
 }
 
+void TMainM::ShowOnly(QWidget* shown, QAction* item) {
+  for (QAction* a : {N3DGrafik1, Tabelle1, N3DGrafikTabelle1, Unterschiede1}) a->setChecked(a == item);
+  for (QWidget* v : std::initializer_list<QWidget*>{StringGrid1, SearchView, DiffView}) v->setVisible(v == shown);
+}
+
 void TMainM::N3DGrafik1Click() {
-  N3DGrafik1->setChecked(true);
-  Tabelle1->setChecked(false);
-  N3DGrafikTabelle1->setChecked(false);
   SpeedButton20->setSpeedDown(true);
-  StringGrid1->hide();
-  SearchView->hide();
+  ShowOnly(nullptr, N3DGrafik1);
   for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15, SpeedButton16, SpeedButton17, SpeedButton19})
     b->setEnabled(true);
   OriginalBilddarstellung1->setEnabled(true);
@@ -887,17 +902,13 @@ void TMainM::N3DGrafik1Click() {
 void TMainM::SpeedButton20Click() { N3DGrafik1Click(); }
 
 void TMainM::Tabelle1Click() {
-  N3DGrafik1->setChecked(false);
-  Tabelle1->setChecked(true);
-  N3DGrafikTabelle1->setChecked(false);
   SpeedButton21->setSpeedDown(true);
   RefreshWindow();
-  SearchView->hide();
   for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15}) b->setEnabled(true);
   for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setEnabled(false);
   OriginalBilddarstellung1->setEnabled(false);
   FillTable();
-  StringGrid1->show();
+  ShowOnly(StringGrid1, Tabelle1);
 }
 
 void TMainM::SpeedButton21Click() {
@@ -907,11 +918,18 @@ void TMainM::SpeedButton21Click() {
 
 void TMainM::N3DGrafikTabelle1Click() {
   SpeedButton22->setSpeedDown(true);
-  N3DGrafik1->setChecked(false);
-  Tabelle1->setChecked(false);
-  N3DGrafikTabelle1->setChecked(true);
-  StringGrid1->hide();
-  SearchView->show();
+  ShowOnly(SearchView, N3DGrafikTabelle1);
+}
+
+void TMainM::Unterschiede1Click() {
+  // No view button is down: the picture behind the list takes no clicks and draws nothing.
+  for (SpeedButton* b : {SpeedButton20, SpeedButton21, SpeedButton22}) b->setSpeedDown(false);
+  ShowOnly(DiffView, Unterschiede1);
+}
+
+void TMainM::Vergleichenmit1Click() {
+  Unterschiede1Click();
+  DiffView->VergleichenMitClick();
 }
 
 void TMainM::SpeedButton22Click() { N3DGrafikTabelle1Click(); }
@@ -944,6 +962,10 @@ void TMainM::Bodengitter1Click() {
 }
 void TMainM::Koordinatenkreuz1Click() {
   ToggleLayer(Koordinatenkreuz1, view.flags.KreuzZeigen);
+  ComboBox5Change();
+}
+void TMainM::VergleichGrafik1Click() {
+  ToggleLayer(VergleichGrafik1, view.flags.VergleichZeigen);
   ComboBox5Change();
 }
 
@@ -1261,6 +1283,7 @@ int TMainM::ShowModal(QWidget* form) {
 }
 
 void TMainM::AfterDialog() {
+  emit projectChanged();
   if (!ComboBox5->currentText().isEmpty() && SpeedButton20->isChecked()) ComboBox5Change();
 }
 
