@@ -26,6 +26,7 @@
 #include "app/Seams.h"
 #include "app/SpeedButton.h"
 #include "app/TableView.h"
+#include "app/XdfCommands.h"
 #include "dialogs/Checksum.h"
 #include "dialogs/Drehzdef.h"
 #include "dialogs/ExpertMode.h"
@@ -270,6 +271,10 @@ void TMainM::BuildMenus() {
   TuningEPROMDateiffnen1 =
       act(datei, "TuningEPROMDateiffnen1", "&Tuning EPROM-Datei öffnen", &TMainM::TuningEPROMDateiffnen1Click);
   Vergleichenmit1 = act(datei, "Vergleichenmit1", "Vergleichen mit…", &TMainM::Vergleichenmit1Click);
+  datei->addSeparator();
+  DatenbankausXDFerzeugen1 = act(datei, "DatenbankausXDFerzeugen1", "Datenbank aus XDF erzeugen…",
+                                 &TMainM::DatenbankausXDFerzeugen1Click);
+  AlsXDFexportieren1 = act(datei, "AlsXDFexportieren1", "Als XDF exportieren…", &TMainM::AlsXDFexportieren1Click);
   datei->addSeparator();
   Aenderungenspeichern1 =
       act(datei, "Aenderungenspeichern1", "Aen&derungen speichern", &TMainM::Aenderungenspeichern1Click);
@@ -725,6 +730,9 @@ bool TMainM::SaveTuningTo(const QString& path) {
 }
 
 void TMainM::AnEmulatorsenden1Click() { SendTuningToEmulator(*this); }
+
+void TMainM::DatenbankausXDFerzeugen1Click() { orv::ui::ImportXdfDatabase(*this); }
+void TMainM::AlsXDFexportieren1Click() { orv::ui::ExportXdfDefinition(*this); }
 
 // ============================================================== map list and active map
 

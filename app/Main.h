@@ -133,7 +133,7 @@ class TMainM : public QMainWindow {
           *Hardware1 = nullptr, *Info1 = nullptr, *Bit81 = nullptr, *BitMotorola1 = nullptr,
           *BitIntel1 = nullptr, *Infos1 = nullptr, *Zugriffspfeil1 = nullptr, *Kennfelddatenaedern1 = nullptr,
           *Unterschiede1 = nullptr, *VergleichGrafik1 = nullptr, *Vergleichenmit1 = nullptr,
-          *Expertenmodus1 = nullptr;
+          *DatenbankausXDFerzeugen1 = nullptr, *AlsXDFexportieren1 = nullptr, *Expertenmodus1 = nullptr;
 
   // ---- handlers
   void FormShow();
@@ -144,6 +144,8 @@ class TMainM : public QMainWindow {
   void TuningEPROMDateiffnen1Click();
   void Aenderungenspeichern1Click();
   void AnEmulatorsenden1Click();
+  void DatenbankausXDFerzeugen1Click();
+  void AlsXDFexportieren1Click();
   void Beenden1Click();
   void AktivesKennfeldzurcksetzen1Click();
   void GanzeDateizurcksetzen1Click();

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev libbenchmark-dev clang
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev libbenchmark-dev libpugixml-dev clang
           libclang-rt-dev fonts-dejavu-core qt6-translations-l10n)
 if [ "${1:-}" = "--with-display" ]; then
   packages+=(xvfb xauth)

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan) in build-fuzz
 # and runs each for SECONDS seconds, starting from its committed seed corpus in
 # fuzz/corpus/<target>/ (copied to a scratch directory, so the committed corpus
-# does not grow). Exits non-zero on any finding; the crashing input is kept in
+# does not grow) and with the dictionary fuzz/dict/<target>.dict when there is
+# one. Exits non-zero on any finding; the crashing input is kept in
 # build-fuzz/findings/.
 #   scripts/fuzz.sh SECONDS [TARGET...]
 set -euo pipefail
@@ -12,7 +13,7 @@ cd "$here"
 seconds="${1:-30}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(database image real48 hextext mapfinder viewchain paste)
+[ ${#targets[@]} -gt 0 ] || targets=(database image real48 hextext mapfinder viewchain paste xdf)
 
 command -v clang++ >/dev/null || { echo "clang++ fehlt (scripts/deps.sh installiert es)"; exit 1; }
 
@@ -30,6 +31,7 @@ max_len() {
     hextext) echo 256 ;;
     mapfinder) echo 20000 ;;  # the target caps the image at 64 KiB; smaller inputs run faster
     viewchain) echo 9000 ;;   # a 64 x 64 map of 16-bit cells and its parameters
+    xdf) echo 16384 ;;        # the largest seed (an exported demo database) is 12 KiB
     *) echo 4096 ;;
   esac
 }
@@ -46,8 +48,10 @@ for t in "${targets[@]}"; do
   cp -r "fuzz/corpus/$t/." "$scratch/$t/" 2>/dev/null || true
   echo "== fuzz_$t: ${seconds} s"
   log="$build/fuzz_$t.log"
+  dict=()
+  [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="fuzz/dict/$t.dict")
   if "$build/fuzz_$t" -max_total_time="$seconds" -max_len="$(max_len "$t")" -timeout=25 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$build/findings/$t-" "$scratch/$t" > "$log" 2>&1; then
+      "${dict[@]}" -print_final_stats=1 -artifact_prefix="$build/findings/$t-" "$scratch/$t" > "$log" 2>&1; then
     runs="$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')"
     echo "   ok, ${runs:-?} Ausführungen"
   else
