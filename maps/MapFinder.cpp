@@ -1,5 +1,7 @@
 #include "maps/MapFinder.h"
 
+#include "maps/MapHeaderScan.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -455,8 +457,8 @@ Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
 }
 
 // Keeps the best of overlapping hits: a hit is dropped when a better one already
-// covers a quarter of it (or of itself).
-std::vector<Found> Merge(std::vector<Found> all) {
+// covers a quarter of it (or of itself), or when it lies on a header entry.
+std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& headers) {
   std::sort(all.begin(), all.end(), [](const Found& a, const Found& b) {
     if (a.score != b.score) return a.score > b.score;
     return a.offset < b.offset;
@@ -464,7 +466,19 @@ std::vector<Found> Merge(std::vector<Found> all) {
   std::vector<Found> kept;
   std::map<std::int64_t, std::int64_t> taken;  // start -> end of kept hits
   constexpr std::int64_t kLongest = std::int64_t{kMapFinderMaxDim} * kMapFinderMaxDim * 2;
+  std::map<std::int64_t, std::int64_t> entries;  // header entries, which never overlap each other
+  for (const ByteSpan& h : headers) entries[h.from] = h.to;
   for (const Found& f : all) {
+    {
+      // Any real share of a header entry: the plain reading of its bytes is worse.
+      const std::int64_t from = f.offset, to = f.offset + f.bytes;
+      std::int64_t covered = 0;
+      auto it = entries.lower_bound(from);
+      if (it != entries.begin()) --it;
+      for (; it != entries.end() && it->first < to; ++it)
+        covered += std::max<std::int64_t>(0, std::min(to, it->second) - std::max(from, it->first));
+      if (covered * 8 >= f.bytes) continue;
+    }
     const std::int64_t from = f.offset, to = f.offset + f.bytes;
     bool clash = false;
     for (auto it = taken.lower_bound(to); it != taken.begin();) {
@@ -501,6 +515,10 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     plans.push_back({CellType::I16, 0});
     plans.push_back({CellType::I16, 1});
   }
+
+  // Tables with a header in front are recognised exactly first.
+  std::vector<ByteSpan> headerSpans;
+  std::vector<MapCandidate> headed = FindHeaderMaps(image, options, cancel, &headerSpans);
 
   Finder finder(image, options, cancel);
   const int minDim = std::clamp(options.minDim, 2, kMapFinderMaxDim);
@@ -540,9 +558,9 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
     if (share > 0.3) h.score *= 1.0 - share;
   }
-  std::vector<Found> kept = Merge(std::move(all));
-  std::vector<MapCandidate> out;
-  out.reserve(kept.size());
+  std::vector<Found> kept = Merge(std::move(all), headerSpans);
+  std::vector<MapCandidate> out = std::move(headed);
+  out.reserve(out.size() + kept.size());
   for (const Found& k : kept) {
     MapCandidate c;
     c.offset = k.offset;
@@ -550,17 +568,20 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     c.columns = k.columns;
     c.rows = k.rows;
     c.score = k.score;
+    out.push_back(c);
+  }
+  for (MapCandidate& c : out) {
+    const std::int64_t bytes = c.ByteSize();
     if (!original.empty()) {
-      const std::int64_t end = k.offset + k.bytes;
+      const std::int64_t end = c.offset + bytes;
       const std::int64_t common = std::min<std::int64_t>(end, static_cast<std::int64_t>(original.size()));
       bool differs = common < end;
-      for (std::int64_t i = k.offset; i < common && !differs; ++i) {
+      for (std::int64_t i = c.offset; i < common && !differs; ++i) {
         differs = image[static_cast<std::size_t>(i)] != original[static_cast<std::size_t>(i)];
       }
       c.differsFromOriginal = differs;
       if (differs) c.score *= 1.0 + Tuning{}.diffBonus;
     }
-    out.push_back(c);
   }
   std::stable_sort(out.begin(), out.end(), [](const MapCandidate& a, const MapCandidate& b) { return a.score > b.score; });
   if (options.topK > 0 && out.size() > static_cast<std::size_t>(options.topK)) out.resize(static_cast<std::size_t>(options.topK));

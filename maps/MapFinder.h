@@ -16,13 +16,33 @@
 
 namespace orv {
 
+// How a candidate was recognised: by the header in front of its values, or by
+// the shape of its values alone.
+enum class MapLayoutKind { Plain, Header };
+
+// An axis the finder found for a candidate.
+struct AxisRef {
+  std::int64_t offset = -1;  // byte offset of its first cell; -1 when none was found
+  int count = 0;
+  int cellBytes = 0;         // 1 or 2
+  bool bigEndian = false;
+  bool isSigned = false;
+  bool deltaCoded = false;   // holds steps for the lookup routine, not the breakpoints themselves
+  bool Found() const { return offset >= 0; }
+  bool PlainBreakpoints() const { return Found() && !deltaCoded; }
+};
+
 struct MapCandidate {
   std::int64_t offset = 0;          // byte offset of the first cell
   CellType type = CellType::N;      // N, M16 or I16
-  int columns = 0;                  // cells per row
-  int rows = 0;
+  int columns = 0;                  // cells stored contiguously (one row)
+  int rows = 0;                     // 1 for a curve
   double score = 0.0;               // higher is better
   bool differsFromOriginal = false; // an original was given and differs inside the candidate
+  bool isSigned = false;            // values read as two's complement
+  MapLayoutKind layout = MapLayoutKind::Plain;
+  AxisRef xAxis;                    // axis of the columns
+  AxisRef yAxis;                    // axis of the rows
 
   std::int64_t ByteSize() const { return std::int64_t{columns} * rows * CellWidth(type); }
 };
