@@ -30,9 +30,14 @@ double Roughness(const std::int32_t* v, int cols, int rows) {
       along += std::abs(double(row[c]) - 2.0 * row[c - 1] + row[c - 2]);
       ++nAlong;
     }
-    if (r > 0) {
+    if (rows == 2 && r == 1) {
       for (int c = 0; c < cols; ++c) {
         across += std::abs(double(row[c]) - row[c - cols]);
+        ++nAcross;
+      }
+    } else if (r >= 2) {
+      for (int c = 0; c < cols; ++c) {
+        across += std::abs(double(row[c]) - 2.0 * row[c - cols] + row[c - 2 * cols]);
         ++nAcross;
       }
     }
@@ -42,7 +47,7 @@ double Roughness(const std::int32_t* v, int cols, int rows) {
   double r = 0;
   int terms = 0;
   if (nAlong) { r += along * inv / nAlong / 0.56; ++terms; }
-  if (nAcross) { r += across * inv / nAcross / 0.33; ++terms; }
+  if (nAcross) { r += across * inv / nAcross / (rows == 2 ? 0.33 : 0.56); ++terms; }
   if (!terms) {
     // Two cells in a row and one row: nothing to judge.
     return 0.5;
@@ -117,7 +122,7 @@ struct Entry {
   std::int64_t end = 0;   // one past the last value byte
   MapCandidate c;
   double quality = 0;
-  int links = 0;          // neighbours that start at its end or end at its start
+  int fwd = 1, bwd = 1;   // chain lengths from and to it
   bool listable = false;  // within the options' dimensions
 };
 
@@ -322,23 +327,35 @@ bool Listable(const MapCandidate& c, const FinderOptions& o) {
   return c.columns >= minDim && c.columns <= maxDim && c.rows >= minDim && c.rows <= maxDim;
 }
 
-// Links: entries of a calibration area follow each other, at most a pad byte apart.
-void CountLinks(std::vector<Entry>& all, double minQuality) {
-  std::unordered_map<std::int64_t, int> starts, ends;
-  for (const Entry& e : all) {
-    if (e.quality < minQuality) continue;
-    ++starts[e.from];
-    ++ends[e.end];
+// Chains: the entries of a calibration area follow each other, at most a pad
+// byte apart (to the next even address). fwd is the length of the longest chain
+// of entries starting with an entry, bwd of the longest one ending with it.
+void CountChains(std::vector<Entry>& all) {
+  std::vector<std::size_t> order(all.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return all[a].from < all[b].from; });
+  std::unordered_map<std::int64_t, int> bestFwdAt, bestBwdEndingAt;
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    Entry& e = all[*it];
+    int next = 0;
+    for (std::int64_t at : {e.end, e.end + 1}) {
+      if (at == e.end + 1 && e.end % 2 == 0) break;
+      if (auto f = bestFwdAt.find(at); f != bestFwdAt.end()) next = std::max(next, f->second);
+    }
+    e.fwd = 1 + next;
+    int& slot = bestFwdAt[e.from];
+    slot = std::max(slot, e.fwd);
   }
-  for (Entry& e : all) {
-    int links = 0;
-    for (std::int64_t d = 0; d <= 1; ++d) {
-      if (starts.count(e.end + d)) { ++links; break; }
+  for (std::size_t i : order) {
+    Entry& e = all[i];
+    int prev = 0;
+    if (auto f = bestBwdEndingAt.find(e.from); f != bestBwdEndingAt.end()) prev = f->second;
+    if (e.from % 2 == 0) {
+      if (auto f = bestBwdEndingAt.find(e.from - 1); f != bestBwdEndingAt.end()) prev = std::max(prev, f->second);
     }
-    for (std::int64_t d = 0; d <= 1; ++d) {
-      if (ends.count(e.from - d)) { ++links; break; }
-    }
-    e.links = links;
+    e.bwd = 1 + prev;
+    int& slot = bestBwdEndingAt[e.end];
+    slot = std::max(slot, e.bwd);
   }
 }
 
@@ -347,7 +364,16 @@ double EntryScore(const Entry& e) {
   // axes is far likelier than one of two long ones.
   const int axisCells = e.c.xAxis.count + (e.c.yAxis.Found() ? e.c.yAxis.count : 0);
   const double header = std::min(1.0, axisCells / 16.0);
-  return 40.0 * e.quality + 15.0 * header + 15.0 * e.links + (e.c.rows > 1 ? 5.0 : 0.0);
+  return 40.0 * e.quality + 15.0 * header + 8.0 * std::min(e.fwd - 1, 3) + 8.0 * std::min(e.bwd - 1, 3) +
+         (e.c.rows > 1 ? 5.0 : 0.0);
+}
+
+// A header alone, without neighbours and with values that do not look like a
+// table, is chance; inside a long chain even odd values are believed.
+bool Believed(const Entry& e) {
+  const int chain = e.fwd + e.bwd - 1;
+  return e.quality >= 0.75 || (chain >= 2 && e.quality >= 0.45) || (chain >= 3 && e.quality >= 0.25) ||
+         (e.fwd >= 3 && e.bwd >= 3);
 }
 
 }  // namespace
@@ -360,13 +386,13 @@ std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, co
   Scan16(image, false, all, cancel);
   const std::size_t leEnd = all.size();
   Scan16(image, true, all, cancel);
-  CountLinks(all, 0.3);
+  CountChains(all);
 
   // One image keeps one byte order: entries of 16-bit cells in the order that
   // has fewer linked entries are dropped.
   auto linked = [&](std::size_t from, std::size_t to) {
     int k = 0;
-    for (std::size_t i = from; i < to; ++i) k += all[i].links > 0 && all[i].quality >= 0.5;
+    for (std::size_t i = from; i < to; ++i) k += all[i].fwd + all[i].bwd > 3 && all[i].quality >= 0.5;
     return k;
   };
   const bool bigEndian = linked(leEnd, all.size()) > linked(eightEnd, leEnd);
@@ -376,10 +402,7 @@ std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, co
     const bool wide = e.c.type != CellType::N || e.c.xAxis.cellBytes == 2;
     if (i >= eightEnd && wide && (i >= leEnd) != bigEndian) continue;
     e.listable = Listable(e.c, options);
-    // A header alone, without neighbours and with values that do not look like a
-    // table, is chance.
-    const bool believed = e.quality >= 0.75 || (e.links >= 1 && e.quality >= 0.45) || (e.links >= 2 && e.quality >= 0.3);
-    if (!believed) continue;
+    if (!Believed(e)) continue;
     e.c.score = EntryScore(e);
     kept.push_back(e);
   }
