@@ -51,7 +51,18 @@ class MapSearchView : public QWidget {
   ~MapSearchView() override;
 
   // Column order of the result list.
-  enum Column { ColAdresse, ColTyp, ColDimension, ColBewertung, ColDatenbank, ColGeaendert, ColumnCount };
+  enum Column {
+    ColAdresse,
+    ColTyp,
+    ColDimension,
+    ColBewertung,
+    ColDatenbank,
+    ColGeaendert,
+    ColXAchse,
+    ColYAchse,
+    ColErkannt,
+    ColumnCount
+  };
 
   // ---- controls
   QComboBox* SuchTyp = nullptr;  // "Alle", "8 Bit", "16 Bit Motorola", "16 Bit Intel"

@@ -20,6 +20,8 @@ const char* MapTypeCode(CellType t) {
   }
 }
 
+const char* LayoutName(MapLayoutKind k) { return k == MapLayoutKind::Header ? "header" : "plain"; }
+
 namespace {
 
 // Tuning constants (found on generated images, seeds 1 to 20).
@@ -584,6 +586,10 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     }
   }
   std::stable_sort(out.begin(), out.end(), [](const MapCandidate& a, const MapCandidate& b) { return a.score > b.score; });
+  if (options.minScore > 0) {
+    out.erase(std::find_if(out.begin(), out.end(), [&](const MapCandidate& c) { return c.score < options.minScore; }),
+              out.end());
+  }
   if (options.topK > 0 && out.size() > static_cast<std::size_t>(options.topK)) out.resize(static_cast<std::size_t>(options.topK));
   if (progress) progress(1.0);
   return out;

@@ -50,11 +50,15 @@ struct MapCandidate {
 // Which cell types to look for.
 enum class MapTypeFilter { All, N, M16, I16 };
 
+// Candidates scoring below this are hardly ever maps; a default run leaves them out.
+inline constexpr double kDefaultMinScore = 3.0;
+
 struct FinderOptions {
   MapTypeFilter types = MapTypeFilter::All;
-  int minDim = 4;   // smallest number of columns and rows (at least 2)
+  int minDim = 4;   // smallest number of columns and rows of a map, cells of a curve (at least 2)
   int maxDim = 32;  // largest number of columns and rows (at most 64)
   int topK = 0;     // keep the K best candidates; 0 keeps all
+  double minScore = kDefaultMinScore;  // leave out candidates scoring lower; 0 keeps all
 };
 
 // Largest dimension the finder accepts; larger requests are clamped to it.
@@ -63,7 +67,9 @@ inline constexpr int kMapFinderMaxDim = 64;
 // fraction runs from 0 to 1; may be called from the thread running FindMaps.
 using ProgressFn = std::function<void(double fraction)>;
 
-// Candidates sorted by falling score. `original` (optional) is the untouched image
+// Candidates sorted by falling score: maps (columns and rows between minDim and
+// maxDim) and curves (one row of at least max(4, minDim) cells, found by their
+// headers). `original` (optional) is the untouched image
 // of the same layout; candidates that differ from it get a small bonus and the flag.
 // When *cancel becomes true the search stops soon and returns what it has found.
 std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
@@ -72,5 +78,7 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
 
 // "N", "M16" or "I16" (empty for other types).
 const char* MapTypeCode(CellType t);
+// "header" or "plain".
+const char* LayoutName(MapLayoutKind k);
 
 }  // namespace orv

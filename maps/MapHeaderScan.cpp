@@ -61,7 +61,19 @@ double TableQuality(const std::int32_t* values, int columns, int rows) {
   if (columns <= 0 || rows <= 0) return 0.0;
   const double r = Roughness(values, columns, rows);
   if (r < 0) return 0.4;
-  return std::clamp(1.0 - 1.6 * r, 0.0, 1.0);
+  double q = std::clamp(1.0 - 1.6 * r, 0.0, 1.0);
+  if (rows > 1) {
+    // Rising (or falling) all the way through, across the row ends too: a counter
+    // or an address table, not a map, whose rows start low again.
+    const int cells = columns * rows;
+    int up = 0, down = 0;
+    for (int k = 1; k < cells; ++k) {
+      up += values[k] > values[k - 1];
+      down += values[k] < values[k - 1];
+    }
+    if (std::min(up, down) * 20 <= cells) q *= 0.3;
+  }
+  return q;
 }
 
 namespace {
@@ -83,6 +95,24 @@ struct Reader {
   }
   int Word(std::int64_t at) const { return Cell(at, 2, false); }
 };
+
+// A counter or address table read as header, axes and values: the cells after
+// the last axis go on rising (or falling) in the axis's own steps.
+bool ContinuesAxis(const Reader& rd, std::int64_t axisEnd, int width, int axisCount, std::int64_t valuesEnd) {
+  if (axisCount < 2) return false;
+  const std::int64_t first = axisEnd - std::int64_t{axisCount} * width;
+  const double step = (double(rd.Cell(axisEnd - width, width, false)) - rd.Cell(first, width, false)) / (axisCount - 1);
+  if (step == 0) return false;
+  std::int32_t prev = rd.Cell(axisEnd - width, width, false);
+  int checked = 0;
+  for (std::int64_t at = axisEnd; at + width <= valuesEnd && checked < 8; at += width, ++checked) {
+    const std::int32_t v = rd.Cell(at, width, false);
+    const double d = double(v) - prev;
+    if (d * step <= 0 || std::abs(d) < 0.5 * std::abs(step) || std::abs(d) > 2.0 * std::abs(step)) return false;
+    prev = v;
+  }
+  return checked >= 4;
+}
 
 // The values of a block, unsigned and as two's complement; the better reading wins.
 struct Values {
@@ -159,6 +189,7 @@ void ScanMotronic8(std::span<const std::uint8_t> b, const FinderOptions& o, std:
     auto emit = [&](std::int64_t data, int cols, int rows, std::int64_t xAxis, std::int64_t yAxis) {
       const std::int64_t end = data + std::int64_t{cols} * rows;
       if (end > n) return;
+      if (ContinuesAxis(rd, data, 1, cols, end)) return;
       Entry e;
       e.from = i;
       e.end = end;
@@ -230,6 +261,7 @@ void Scan16(std::span<const std::uint8_t> b, bool be, std::vector<Entry>& out, c
   // Tries every value width behind axes that end at `data`, keeps the better.
   auto emit = [&](std::int64_t from, std::int64_t ax, int nx, int xKind, std::int64_t ay, int ny, int yKind, int aw,
                   std::int64_t data) {
+    if (ContinuesAxis(rd, data, aw, ny > 1 ? ny : nx, std::min<std::int64_t>(n, data + std::int64_t{nx} * ny * aw))) return;
     Entry best;
     best.quality = -1;
     for (int dw = 1; dw <= 2; ++dw) {
