@@ -46,7 +46,8 @@ struct Stream {
   CellType type = CellType::N;
   int phase = 0;      // byte offset of cell 0
   int cellBytes = 1;
-  std::vector<std::int32_t> v;
+  std::vector<std::int32_t> v;   // unsigned values
+  std::vector<std::int32_t> vs;  // the same cells as two's complement
 };
 
 struct Found {
@@ -56,6 +57,7 @@ struct Found {
   int columns;
   int rows;
   double score;
+  bool isSigned;
 };
 
 class Finder {
@@ -137,8 +139,11 @@ class Finder {
     similar_.resize(n);
     std::uint8_t* sim = similar_.data();
     std::fill(sim, sim + uw, std::uint8_t{0});
+    // Differences wrap around at the cell width, so that a table of signed values
+    // crossing zero stays similar from row to row.
+    const int shift = 32 - 8 * s.cellBytes;
     for (std::size_t k = uw; k < n; ++k) {
-      const std::int32_t d = v[k] - v[k - uw];
+      const std::int32_t d = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[k] - v[k - uw]) << shift) >> shift;
       sim[k] = static_cast<std::uint8_t>((d <= thr[k]) & (-d <= thr[k]) & (fill[k] ^ 1));
     }
     constexpr std::size_t kChunk = 16;
@@ -194,8 +199,14 @@ class Finder {
   void Segment(const Stream& s, int w, std::size_t first, std::size_t last) {
     const std::int64_t s0 = static_cast<std::int64_t>(first) - w;
     const std::int64_t len = static_cast<std::int64_t>(last) + 1 - s0;
-    const std::int64_t rows = (len + w - 1) / w;
-    RefineSeams(s, w, s0, rows);
+    std::int64_t rows = (len + w - 1) / w;
+    // Signed values read as unsigned jump between the top and the bottom of the
+    // range where they cross zero: the reading with the smaller spread is taken.
+    const std::int64_t from = std::max<std::int64_t>(0, s0), to = std::min<std::int64_t>(static_cast<std::int64_t>(s.v.size()), s0 + rows * w);
+    useSigned_ = to > from && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
+    v_ = useSigned_ ? s.vs.data() : s.v.data();
+    // The run ends for this refinement where another table begins.
+    rows = std::min(rows, RefineSeams(s, w, s0, rows));
     if (rows <= maxDim_ + 1) {
       Refine(s, w, s0, static_cast<int>(rows), w + 3);
       return;
@@ -209,9 +220,10 @@ class Finder {
   // resemble each other, and so may the two, read at this width. Where a row
   // differs from the one above far more than the run's rows usually do, another
   // table may begin: that start is refined on its own as well.
-  void RefineSeams(const Stream& s, int w, std::int64_t s0, std::int64_t rows) {
+  // Returns the row of the first seam (rows when there is none).
+  std::int64_t RefineSeams(const Stream& s, int w, std::int64_t s0, std::int64_t rows) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
-    const std::int32_t* v = s.v.data();
+    const std::int32_t* v = v_;
     steps_.clear();
     for (std::int64_t r = 1; r < rows; ++r) {
       const std::int64_t from = std::max<std::int64_t>(s0 + r * w, w), to = std::min<std::int64_t>(n, s0 + (r + 1) * w);
@@ -219,20 +231,26 @@ class Finder {
       for (std::int64_t k = from; k < to; ++k) sum += std::abs(v[k] - v[k - w]);
       steps_.push_back(to > from ? sum / double(to - from) : 0.0);
     }
-    if (steps_.size() < 3) return;
+    if (steps_.size() < 3) return rows;
     sortedSteps_ = steps_;
     std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
                      sortedSteps_.end());
     const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    std::int64_t firstSeam = rows;
     for (std::size_t i = 0; i < steps_.size() && !Cancelled(); ++i) {
       const std::int64_t r = static_cast<std::int64_t>(i) + 1;
-      if (steps_[i] <= t_.seamFactor * usual + 1.0 || rows - r < minDim_) continue;
+      if (steps_[i] <= t_.seamFactor * usual + 1.0) continue;
+      // A table before the seam is refined as far as the seam (and a row more,
+      // the rows need not line up with the tables).
+      if (firstSeam == rows && r >= minDim_) firstSeam = r + 1;
+      if (rows - r < minDim_) continue;
       std::int64_t end = r + 1;  // up to the next seam
       while (end < rows && steps_[static_cast<std::size_t>(end - 1)] <= t_.seamFactor * usual + 1.0) ++end;
       // The run's rows need not line up with the tables': the new table starts
       // within half a row of the row whose step is large.
       Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r)), w / 2 + 1);
     }
+    return firstSeam;
   }
 
   // Cost of a cell: the mean relative difference to its upper and its left
@@ -277,7 +295,7 @@ class Finder {
   void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, std::int64_t reach) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
     if (budget_ <= 0) return;
-    const std::int32_t* v = s.v.data();
+    const std::int32_t* v = v_;
     const std::int64_t coreFrom = std::max<std::int64_t>(0, s0);
     const std::int64_t coreTo = std::min<std::int64_t>(n, s0 + std::int64_t{rowsGuess} * w);
     if (coreTo <= coreFrom) return;
@@ -352,7 +370,7 @@ class Finder {
   }
 
   void Score(const Stream& s, int w, std::int64_t start, int rows) {
-    const std::int32_t* v = s.v.data();
+    const std::int32_t* v = v_;
     const std::int64_t end = start + std::int64_t{rows} * w;
     const double spread = Spread(v, start, end);
     if (spread <= 0) return;
@@ -419,7 +437,7 @@ class Finder {
         if (seam > 2.0 * inner + 0.02 * spread) score *= 1.0 + t_.axisBonus;
       }
     }
-    found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score});
+    found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score, useSigned_});
     if (found_.size() > kMaxFound) budget_ = 0;
   }
 
@@ -437,6 +455,8 @@ class Finder {
   std::vector<std::int32_t> sorted_;
   std::vector<double> steps_, sortedSteps_;  // row steps of a run, for its seams
   std::vector<Found> found_;
+  const std::int32_t* v_ = nullptr;  // the reading of the run being refined
+  bool useSigned_ = false;
 };
 
 Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
@@ -447,6 +467,7 @@ Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
   if (image.size() <= static_cast<std::size_t>(phase)) return s;
   const std::size_t n = (image.size() - static_cast<std::size_t>(phase)) / static_cast<std::size_t>(s.cellBytes);
   s.v.resize(n);
+  s.vs.resize(n);
   const std::uint8_t* b = image.data() + phase;
   for (std::size_t k = 0; k < n; ++k) {
     switch (type) {
@@ -454,6 +475,8 @@ Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
       case CellType::I16: s.v[k] = b[2 * k + 1] * 256 + b[2 * k]; break;
       default: s.v[k] = b[k]; break;
     }
+    const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
+    s.vs[k] = s.v[k] >= half ? s.v[k] - 2 * half : s.v[k];
   }
   return s;
 }
@@ -509,14 +532,9 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   std::vector<Plan> plans;
   const MapTypeFilter f = options.types;
   if (f == MapTypeFilter::All || f == MapTypeFilter::N) plans.push_back({CellType::N, 0});
-  if (f == MapTypeFilter::All || f == MapTypeFilter::M16) {
-    plans.push_back({CellType::M16, 0});
-    plans.push_back({CellType::M16, 1});
-  }
-  if (f == MapTypeFilter::All || f == MapTypeFilter::I16) {
-    plans.push_back({CellType::I16, 0});
-    plans.push_back({CellType::I16, 1});
-  }
+  // 16-bit controllers read their words at even addresses only.
+  if (f == MapTypeFilter::All || f == MapTypeFilter::M16) plans.push_back({CellType::M16, 0});
+  if (f == MapTypeFilter::All || f == MapTypeFilter::I16) plans.push_back({CellType::I16, 0});
 
   // Tables with a header in front are recognised exactly first.
   std::vector<ByteSpan> headerSpans;
@@ -570,6 +588,7 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     c.columns = k.columns;
     c.rows = k.rows;
     c.score = k.score;
+    c.isSigned = k.isSigned;
     out.push_back(c);
   }
   for (MapCandidate& c : out) {
