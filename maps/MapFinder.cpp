@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <cstdio>
 
 namespace orv {
 
@@ -39,6 +40,7 @@ struct Tuning {
   double roughWeight = 0.5;
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
+  double foreignFactor = 2.0;  // a row whose step ratio is this many times the table's belongs to another
 };
 
 // One way of reading the image as a sequence of cells.
@@ -114,9 +116,9 @@ class Finder {
       const auto t = static_cast<std::int32_t>(t_.alpha * (hi - lo)) + slack;
       for (std::size_t k = b * block; k < std::min(n, (b + 1) * block); ++k) thr_[k] = t;
     }
-    // A cell inside a run of equal values (8 bytes or more) is fill, not map.
+    // A cell inside a long run of equal values is fill, not map (a map may hold a few equal cells in a row).
     fill_.assign(n, 0);
-    const std::size_t minRun = s.cellBytes == 1 ? 8 : 4;
+    const std::size_t minRun = s.cellBytes == 1 ? 12 : 10;
     for (std::size_t k = 0; k < n;) {
       std::size_t e = k + 1;
       while (e < n && s.v[e] == s.v[k]) ++e;
@@ -220,37 +222,90 @@ class Finder {
   // resemble each other, and so may the two, read at this width. Where a row
   // differs from the one above far more than the run's rows usually do, another
   // table may begin: that start is refined on its own as well.
-  // Returns the row of the first seam (rows when there is none).
+  // Returns the row of the first seam (rows when there is none). A row is a seam
+  // when it differs from the one above far more than the run's rows usually do,
+  // or when it breaks the run's smooth course: within a table each row is
+  // nearly the straight continuation of the two above it.
   std::int64_t RefineSeams(const Stream& s, int w, std::int64_t s0, std::int64_t rows) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
     const std::int32_t* v = v_;
     steps_.clear();
+    bends_.clear();
     for (std::int64_t r = 1; r < rows; ++r) {
       const std::int64_t from = std::max<std::int64_t>(s0 + r * w, w), to = std::min<std::int64_t>(n, s0 + (r + 1) * w);
-      double sum = 0;
-      for (std::int64_t k = from; k < to; ++k) sum += std::abs(v[k] - v[k - w]);
+      double sum = 0, bend = 0;
+      for (std::int64_t k = from; k < to; ++k) {
+        sum += std::abs(v[k] - v[k - w]);
+        if (k >= 2 * w && r >= 2) bend += std::abs(v[k] - 2 * v[k - w] + v[k - 2 * w]);
+      }
       steps_.push_back(to > from ? sum / double(to - from) : 0.0);
+      bends_.push_back(to > from && r >= 2 ? bend / double(to - from) : 0.0);
     }
     if (steps_.size() < 3) return rows;
-    sortedSteps_ = steps_;
-    std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
-                     sortedSteps_.end());
-    const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    auto median = [&](const std::vector<double>& x, std::size_t skip) {
+      sortedSteps_.assign(x.begin() + static_cast<std::ptrdiff_t>(skip), x.end());
+      std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
+                       sortedSteps_.end());
+      return sortedSteps_[sortedSteps_.size() / 2];
+    };
+    const double usual = median(steps_, 0);
+    const double usualBend = median(bends_, 1);
+    const double spread = Spread(v, std::max<std::int64_t>(0, s0), std::min<std::int64_t>(n, s0 + rows * w));
+    auto seam = [&](std::size_t i) {
+      if (steps_[i] > t_.seamFactor * usual + 1.0) return true;
+      // A bend: this row and the next one both leave the straight course.
+      const double limit = 3.0 * usualBend + 0.04 * spread + 1.0;
+      return i >= 1 && i + 1 < bends_.size() && bends_[i] > limit && bends_[i + 1] > limit &&
+             bends_[i] > 2.0 * std::max(bends_[i - 1], 1.0);
+    };
     std::int64_t firstSeam = rows;
     for (std::size_t i = 0; i < steps_.size() && !Cancelled(); ++i) {
       const std::int64_t r = static_cast<std::int64_t>(i) + 1;
-      if (steps_[i] <= t_.seamFactor * usual + 1.0) continue;
+      if (!seam(i)) continue;
       // A table before the seam is refined as far as the seam (and a row more,
       // the rows need not line up with the tables).
       if (firstSeam == rows && r >= minDim_) firstSeam = r + 1;
       if (rows - r < minDim_) continue;
       std::int64_t end = r + 1;  // up to the next seam
-      while (end < rows && steps_[static_cast<std::size_t>(end - 1)] <= t_.seamFactor * usual + 1.0) ++end;
+      while (end < rows && !seam(static_cast<std::size_t>(end - 1))) ++end;
       // The run's rows need not line up with the tables': the new table starts
       // within half a row of the row whose step is large.
-      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r)), w / 2 + 1);
+      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r + 1)), w / 2 + 1);
     }
     return firstSeam;
+  }
+
+  // The first row (from minDim on) that seems to belong to a table of another
+  // width, or `rows`. Within a table, the ratio of a row's step to the row above
+  // and its step from cell to cell stays about the same; a table of another
+  // width read at this one changes far more from "row" to "row" than along it.
+  // The row found may be the mixed row where the next table begins: the caller
+  // keeps it as the last one it may take.
+  int ForeignRow(const std::int32_t* v, std::int64_t n, int w, std::int64_t s0, int rows, double spread) {
+    if (rows <= minDim_) return rows;
+    const double eps = 0.01 * spread + 1.0;
+    ratios_.assign(static_cast<std::size_t>(rows), 0.0);
+    int counted = 0;
+    for (int r = 1; r < rows; ++r) {
+      const std::int64_t a = s0 + std::int64_t{r} * w;
+      if (a - w < 1 || a + w > n) break;
+      double dv = 0, dh = 0;
+      for (std::int64_t k = a; k < a + w; ++k) {
+        dv += std::abs(v[k] - v[k - w]);
+        dh += std::abs(v[k] - v[k - 1]);
+      }
+      ratios_[static_cast<std::size_t>(r)] = (dv / w + eps) / (dh / w + eps);
+      counted = r;
+    }
+    if (counted < minDim_) return rows;
+    sortedSteps_.assign(ratios_.begin() + 1, ratios_.begin() + minDim_);
+    std::sort(sortedSteps_.begin(), sortedSteps_.end());
+    const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    const double limit = t_.foreignFactor * usual + 1.0;
+    for (int r = minDim_; r + 1 <= counted; ++r) {
+      if (ratios_[static_cast<std::size_t>(r)] > limit && ratios_[static_cast<std::size_t>(r + 1)] > limit) return r + 1;
+    }
+    return rows;
   }
 
   // Cost of a cell: the mean relative difference to its upper and its left
@@ -302,7 +357,8 @@ class Finder {
     const double coreSpread = Spread(v, coreFrom, coreTo);
     if (coreSpread <= 0) return;
     const double invR = 1.0 / coreSpread;
-    const int maxRows = std::min(maxDim_, rowsGuess + 3);
+    const int maxRows = std::min(ForeignRow(v, n, w, s0, std::min(maxDim_, rowsGuess + 3), coreSpread),
+                                 std::min(maxDim_, rowsGuess + 3));
     const std::int64_t stMin = std::max<std::int64_t>(0, s0 - reach);
     const std::int64_t stMax = std::min<std::int64_t>(n - std::int64_t{minDim_} * w, s0 + reach);
     if (stMax < stMin) return;
@@ -453,7 +509,8 @@ class Finder {
   std::vector<std::uint8_t> similar_, counts_;
   std::vector<double> pb_, pr_, pc_, corner_, cv_, ch_;  // refinement scratch
   std::vector<std::int32_t> sorted_;
-  std::vector<double> steps_, sortedSteps_;  // row steps of a run, for its seams
+  std::vector<double> ratios_;  // step ratios of the rows of a block, for its end
+  std::vector<double> steps_, bends_, sortedSteps_;  // row steps and bends of a run, for its seams
   std::vector<Found> found_;
   const std::int32_t* v_ = nullptr;  // the reading of the run being refined
   bool useSigned_ = false;
@@ -561,6 +618,7 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   // low byte of a real 16-bit value seldom are: such hits lose weight, so the
   // 8-bit reading of the same bytes wins the merge.
   std::vector<Found> all = std::move(finder.found());
+  if (std::getenv("ORV_N")) std::fprintf(stderr, "found %zu\n", all.size());
   for (Found& h : all) {
     if (h.type != CellType::M16 && h.type != CellType::I16) continue;
     const std::int64_t end = std::min<std::int64_t>(h.offset + h.bytes, static_cast<std::int64_t>(image.size()) - 1);
@@ -577,6 +635,11 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     }
     const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
     if (share > 0.3) h.score *= 1.0 - share;
+  }
+  if (const char* dbg = std::getenv("ORV_DBG")) {
+    const long lo = std::strtol(dbg, nullptr, 16);
+    for (const Found& h : all)
+      if (h.offset >= lo - 64 && h.offset < lo + 64) std::fprintf(stderr, "ALL %lx %s %dx%d %.2f\n", (long)h.offset, MapTypeCode(h.type), h.columns, h.rows, h.score);
   }
   std::vector<Found> kept = Merge(std::move(all), headerSpans);
   std::vector<MapCandidate> out = std::move(headed);
