@@ -40,7 +40,8 @@ struct Tuning {
   double roughWeight = 0.5;
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
-  double foreignFactor = 2.0;  // a row whose step ratio is this many times the table's belongs to another
+  double foreignFactor = 2.0;
+  double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
 };
 
 // One way of reading the image as a sequence of cells.
@@ -425,8 +426,50 @@ class Finder {
     }
   }
 
+  // Step ratio (row step over cell step, see ForeignRow) of row r of a block.
+  double RowRatio(const std::int32_t* v, int w, std::int64_t rowStart, double eps) const {
+    double dv = 0, dh = 0;
+    for (std::int64_t k = rowStart; k < rowStart + w; ++k) {
+      dv += std::abs(v[k] - v[k - w]);
+      dh += std::abs(v[k] - v[k - 1]);
+    }
+    return (dv / w + eps) / (dh / w + eps);
+  }
+
+  // Moves the first and the last row of a block by one where the step ratios say
+  // that the row belongs to a neighbour, or that the row beyond belongs to it.
+  void AdjustEdges(const std::int32_t* v, std::int64_t n, int w, std::int64_t* start, int* rows, double spread) {
+    if (*rows < 3 || *start < w + 1) return;
+    const double eps = 0.01 * spread + 1.0;
+    ratios_.clear();
+    for (int r = 1; r < *rows; ++r) ratios_.push_back(RowRatio(v, w, *start + std::int64_t{r} * w, eps));
+    sortedSteps_ = ratios_;
+    std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
+                     sortedSteps_.end());
+    const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    const double limit = t_.foreignFactor * usual + 1.0, fits = t_.edgeFit * usual;
+    if (*rows > minDim_ && ratios_[0] > limit && (ratios_.size() < 2 || ratios_[1] <= limit)) {
+      *start += w;
+      --*rows;
+    } else if (*rows < maxDim_ && *start >= 2 * w + 1 && RowRatio(v, w, *start, eps) <= fits) {
+      *start -= w;
+      ++*rows;
+    }
+    const std::int64_t end = *start + std::int64_t{*rows} * w;
+    if (*rows > minDim_ && ratios_.back() > limit) {
+      --*rows;
+    } else if (*rows < maxDim_ && end + w <= n && RowRatio(v, w, end, eps) <= fits) {
+      ++*rows;
+    }
+  }
+
   void Score(const Stream& s, int w, std::int64_t start, int rows) {
     const std::int32_t* v = v_;
+    {
+      const double edgeSpread = Spread(v, start, start + std::int64_t{rows} * w);
+      if (edgeSpread <= 0) return;
+      AdjustEdges(v, static_cast<std::int64_t>(s.v.size()), w, &start, &rows, edgeSpread);
+    }
     const std::int64_t end = start + std::int64_t{rows} * w;
     const double spread = Spread(v, start, end);
     if (spread <= 0) return;
