@@ -584,8 +584,12 @@ Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
 // Keeps the best of overlapping hits: a hit is dropped when a better one already
 // covers a quarter of it (or of itself), or when it lies on a header entry.
 std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& headers) {
-  std::sort(all.begin(), all.end(), [](const Found& a, const Found& b) {
-    if (a.score != b.score) return a.score > b.score;
+  // Among overlapping hits the one whose cells pay best wins, with a mild
+  // preference for the larger: a block of two tables read as one pays less per cell.
+  auto rank = [](const Found& f) { return f.score / std::pow(double(f.columns) * f.rows, 0.5); };
+  std::sort(all.begin(), all.end(), [&](const Found& a, const Found& b) {
+    const double ra = rank(a), rb = rank(b);
+    if (ra != rb) return ra > rb;
     return a.offset < b.offset;
   });
   std::vector<Found> kept;

@@ -262,12 +262,14 @@ void Scan16(std::span<const std::uint8_t> b, bool be, std::vector<Entry>& out, c
   auto emit = [&](std::int64_t from, std::int64_t ax, int nx, int xKind, std::int64_t ay, int ny, int yKind, int aw,
                   std::int64_t data) {
     if (ContinuesAxis(rd, data, aw, ny > 1 ? ny : nx, std::min<std::int64_t>(n, data + std::int64_t{nx} * ny * aw))) return;
-    Entry best;
-    best.quality = -1;
+    // Both value widths stay candidates: which one is right shows best in the
+    // chain of entries, whose next one begins where the right reading ends.
     for (int dw = 1; dw <= 2; ++dw) {
       if (dw == 2 && data % 2) continue;
       const std::int64_t end = data + std::int64_t{nx} * ny * dw;
       if (end > n) continue;
+      Entry best;
+      best.quality = -1;
       // The X axis normally runs fastest; the other order is tried too.
       for (int flip = 0; flip < (ny > 1 ? 2 : 1); ++flip) {
         const int cols = flip ? ny : nx, rows = flip ? nx : ny;
@@ -291,8 +293,8 @@ void Scan16(std::span<const std::uint8_t> b, bool be, std::vector<Entry>& out, c
         best.c.xAxis = flip ? y : x;
         best.c.yAxis = flip ? x : y;
       }
+      if (best.quality >= 0) out.push_back(best);
     }
-    if (best.quality >= 0) out.push_back(best);
   };
   for (std::int64_t i = 0; i + 4 <= n; ++i) {
     if ((i & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
