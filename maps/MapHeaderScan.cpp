@@ -135,10 +135,12 @@ double BestQuality(const Reader& rd, std::int64_t at, int width, int cols, int r
   }
   // Erased flash is no table.
   if (erased * 2 > cells) return 0.0;
-  const double qu = TableQuality(scratch.u.data(), cols, rows);
+  // A few values of a curve tell nothing about smoothness: they count as neutral.
+  const double floor = rows == 1 && cols <= 6 ? 0.5 : 0.0;
+  const double qu = std::max(floor, TableQuality(scratch.u.data(), cols, rows));
   *isSigned = false;
   if (!anyHigh) return qu;
-  const double qs = TableQuality(scratch.s.data(), cols, rows);
+  const double qs = std::max(floor, TableQuality(scratch.s.data(), cols, rows));
   if (qs > qu + 0.05) {
     *isSigned = true;
     return qs;
@@ -153,6 +155,7 @@ struct Entry {
   MapCandidate c;
   double quality = 0;
   int fwd = 1, bwd = 1;   // chain lengths from and to it
+  bool strongNeighbour = false;  // next to an entry that is believed on its own
   bool listable = false;  // within the options' dimensions
 };
 
@@ -393,6 +396,25 @@ void CountChains(std::vector<Entry>& all) {
   }
 }
 
+// An entry is sure of itself with smooth values behind long axes.
+bool Strong(const Entry& e) {
+  const int axisCells = e.c.xAxis.count + (e.c.yAxis.Found() ? e.c.yAxis.count : 0);
+  return e.quality >= 0.75 && axisCells >= 8;
+}
+
+void MarkStrongNeighbours(std::vector<Entry>& all) {
+  std::unordered_map<std::int64_t, int> starts, ends;
+  for (const Entry& e : all) {
+    if (!Strong(e)) continue;
+    starts[e.from] = 1;
+    ends[e.end] = 1;
+  }
+  for (Entry& e : all) {
+    e.strongNeighbour = starts.count(e.end) || (e.end % 2 && starts.count(e.end + 1)) || ends.count(e.from) ||
+                        (e.from % 2 == 0 && ends.count(e.from - 1));
+  }
+}
+
 double EntryScore(const Entry& e) {
   // The header's own evidence grows with its axes: a chance header of two short
   // axes is far likelier than one of two long ones.
@@ -406,6 +428,9 @@ double EntryScore(const Entry& e) {
 // table, is chance; inside a long chain even odd values are believed.
 bool Believed(const Entry& e) {
   const int chain = e.fwd + e.bwd - 1;
+  // A short curve: its values say little, and one neighbour may be chance unless
+  // that one is sure of itself.
+  if (e.c.rows == 1 && e.c.columns <= 6) return chain >= 3 || e.strongNeighbour;
   return e.quality >= 0.75 || (chain >= 2 && e.quality >= 0.45) || (chain >= 3 && e.quality >= 0.25) ||
          (e.fwd >= 3 && e.bwd >= 3);
 }
@@ -421,6 +446,7 @@ std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, co
   const std::size_t leEnd = all.size();
   Scan16(image, true, all, cancel);
   CountChains(all);
+  MarkStrongNeighbours(all);
 
   // One image keeps one byte order: entries of 16-bit cells in the order that
   // has fewer linked entries are dropped.
