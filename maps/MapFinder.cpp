@@ -38,6 +38,7 @@ struct Tuning {
   double wrapWeight = 0.3; // weight of the jump at row ends ...
   double wrapCap = 0.3;    // ... counted up to this relative size
   double roughWeight = 0.5;
+  double bendWeight = 0.25;
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
   double foreignFactor = 2.0;
@@ -492,7 +493,7 @@ class Finder {
     if (against * 25 <= inRowSteps && wrapAgainst * 4 <= rows - 1) return;
     if (fills * 4 > rows * w) return;
     const double invR = 1.0 / spread;
-    double score = 0, wrapSum = 0, inRowSum = 0, rough = 0;
+    double score = 0, wrapSum = 0, inRowSum = 0, rough = 0, bend = 0;
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < w; ++c) {
         const std::int64_t k = start + std::int64_t{r} * w + c;
@@ -503,6 +504,7 @@ class Finder {
           inRowSum += std::abs(v[k] - v[k - 1]);
           if (c + 1 < w) rough += std::abs(v[k + 1] - 2 * v[k] + v[k - 1]);
         }
+        if (r >= 2) bend += std::abs(v[k] - 2 * v[k - w] + v[k - 2 * w]);
       }
     }
     const double cells = double(rows) * w;
@@ -514,6 +516,9 @@ class Finder {
     // Fine roughness (second differences along the rows): tells a 16-bit map from
     // the same bytes read one byte off, which mixes neighbouring low bytes.
     if (w > 2) score -= cells * t_.roughWeight * std::min(1.0, rough / (double(rows) * (w - 2)) * invR);
+    // The same down the columns: rows of a table of another width, read at this
+    // one, do not follow a smooth course from row to row.
+    if (rows > 2) score -= cells * t_.bendWeight * std::min(1.0, bend / (double(rows - 2) * w) * invR);
     if (score <= 0) return;
     // 16-bit controllers keep their words at even addresses: read one byte off,
     // a 16-bit map looks almost as smooth in the other byte order.
