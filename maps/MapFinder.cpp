@@ -207,7 +207,14 @@ class Finder {
     // Signed values read as unsigned jump between the top and the bottom of the
     // range where they cross zero: the reading with the smaller spread is taken.
     const std::int64_t from = std::max<std::int64_t>(0, s0), to = std::min<std::int64_t>(static_cast<std::int64_t>(s.v.size()), s0 + rows * w);
-    useSigned_ = to > from && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
+    useSigned_ = false;
+    if (to > from) {
+      // Only a run with jumps of more than half the range can be signed.
+      const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
+      bool jumps = false;
+      for (std::int64_t k = from + 1; k < to && !jumps; ++k) jumps = std::abs(s.v[k] - s.v[k - 1]) > half;
+      useSigned_ = jumps && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
+    }
     v_ = useSigned_ ? s.vs.data() : s.v.data();
     // The run ends for this refinement where another table begins.
     rows = std::min(rows, RefineSeams(s, w, s0, rows));
@@ -466,14 +473,16 @@ class Finder {
 
   void Score(const Stream& s, int w, std::int64_t start, int rows) {
     const std::int32_t* v = v_;
+    double spread = Spread(v, start, start + std::int64_t{rows} * w);
+    if (spread <= 0) return;
     {
-      const double edgeSpread = Spread(v, start, start + std::int64_t{rows} * w);
-      if (edgeSpread <= 0) return;
-      AdjustEdges(v, static_cast<std::int64_t>(s.v.size()), w, &start, &rows, edgeSpread);
+      const std::int64_t oldStart = start;
+      const int oldRows = rows;
+      AdjustEdges(v, static_cast<std::int64_t>(s.v.size()), w, &start, &rows, spread);
+      if (start != oldStart || rows != oldRows) spread = Spread(v, start, start + std::int64_t{rows} * w);
+      if (spread <= 0) return;
     }
     const std::int64_t end = start + std::int64_t{rows} * w;
-    const double spread = Spread(v, start, end);
-    if (spread <= 0) return;
     // A run that is (nearly) monotonic in storage order, across the row ends too,
     // is a counter or pointer table, not a two-dimensional map. A map rising along
     // its rows falls back at every row end instead.
@@ -607,11 +616,15 @@ std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& he
       // Any real share of a header entry: the plain reading of its bytes is worse.
       const std::int64_t from = f.offset, to = f.offset + f.bytes;
       std::int64_t covered = 0;
+      bool takesEntry = false;  // a quarter of an entry or more
       auto it = entries.lower_bound(from);
       if (it != entries.begin()) --it;
-      for (; it != entries.end() && it->first < to; ++it)
-        covered += std::max<std::int64_t>(0, std::min(to, it->second) - std::max(from, it->first));
-      if (covered * 8 >= f.bytes) continue;
+      for (; it != entries.end() && it->first < to; ++it) {
+        const std::int64_t shared = std::max<std::int64_t>(0, std::min(to, it->second) - std::max(from, it->first));
+        covered += shared;
+        takesEntry = takesEntry || shared * 4 >= it->second - it->first;
+      }
+      if (covered * 8 >= f.bytes || takesEntry) continue;
     }
     const std::int64_t from = f.offset, to = f.offset + f.bytes;
     bool clash = false;
@@ -694,9 +707,15 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
       if (h.offset >= lo - 64 && h.offset < lo + 64) std::fprintf(stderr, "ALL %lx %s %dx%d %.2f\n", (long)h.offset, MapTypeCode(h.type), h.columns, h.rows, h.score);
   }
   std::vector<Found> kept = Merge(std::move(all), headerSpans);
-  std::vector<MapCandidate> out = std::move(headed);
+  std::vector<MapCandidate> out = headed;
   out.reserve(out.size() + kept.size());
   for (const Found& k : kept) {
+    // Nor may it take a quarter of a header candidate's values.
+    const bool clash = std::any_of(headed.begin(), headed.end(), [&](const MapCandidate& h) {
+      const std::int64_t shared = std::min(k.offset + k.bytes, h.offset + h.ByteSize()) - std::max(k.offset, h.offset);
+      return shared > 0 && shared * 4 >= std::min(k.bytes, h.ByteSize());
+    });
+    if (clash) continue;
     MapCandidate c;
     c.offset = k.offset;
     c.type = k.type;

@@ -50,10 +50,10 @@ bool Overlap(const MapCandidate& a, const MapCandidate& b, std::int64_t* bytes) 
 TEST(MapFinder, FindsPlantedTablesOfEveryFamilyOnUnseenSeeds) {
   struct Row { testsupport::ImageFamily family; std::size_t size; double exact[4]; double precision; };
   const Row rows[] = {
-      {testsupport::ImageFamily::Motronic8, 64 * 1024, {0.95, 0.95, 0, 0}, 0.95},
-      {testsupport::ImageFamily::C167, 192 * 1024, {0.80, 0, 0.90, 0.45}, 0.85},
-      {testsupport::ImageFamily::M68k, 192 * 1024, {0.80, 0, 0.90, 0.45}, 0.85},
-      {testsupport::ImageFamily::PowerPC, 192 * 1024, {0.25, 0, 0, 0.25}, 0.80},
+      {testsupport::ImageFamily::Motronic8, 64 * 1024, {0.96, 0.96, 0, 0}, 0.95},
+      {testsupport::ImageFamily::C167, 192 * 1024, {0.80, 0, 0.88, 0.55}, 0.93},
+      {testsupport::ImageFamily::M68k, 192 * 1024, {0.80, 0, 0.88, 0.55}, 0.93},
+      {testsupport::ImageFamily::PowerPC, 192 * 1024, {0.40, 0, 0, 0.40}, 0.93},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testsupport::FamilyName(r.family));
