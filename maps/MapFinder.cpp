@@ -8,7 +8,6 @@
 #include <cstring>
 #include <iterator>
 #include <map>
-#include <cstdio>
 
 namespace orv {
 
@@ -683,7 +682,6 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   // low byte of a real 16-bit value seldom are: such hits lose weight, so the
   // 8-bit reading of the same bytes wins the merge.
   std::vector<Found> all = std::move(finder.found());
-  if (std::getenv("ORV_N")) std::fprintf(stderr, "found %zu\n", all.size());
   for (Found& h : all) {
     if (h.type != CellType::M16 && h.type != CellType::I16) continue;
     const std::int64_t end = std::min<std::int64_t>(h.offset + h.bytes, static_cast<std::int64_t>(image.size()) - 1);
@@ -700,11 +698,6 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     }
     const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
     if (share > 0.3) h.score *= 1.0 - share;
-  }
-  if (const char* dbg = std::getenv("ORV_DBG")) {
-    const long lo = std::strtol(dbg, nullptr, 16);
-    for (const Found& h : all)
-      if (h.offset >= lo - 64 && h.offset < lo + 64) std::fprintf(stderr, "ALL %lx %s %dx%d %.2f\n", (long)h.offset, MapTypeCode(h.type), h.columns, h.rows, h.score);
   }
   std::vector<Found> kept = Merge(std::move(all), headerSpans);
   std::vector<MapCandidate> out = headed;
