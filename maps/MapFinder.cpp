@@ -659,7 +659,14 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
 
   // Tables with a header in front are recognised exactly first.
   std::vector<ByteSpan> headerSpans;
-  std::vector<MapCandidate> headed = FindHeaderMaps(image, options, cancel, &headerSpans);
+  ByteOrder order = ByteOrder::Unknown;
+  std::vector<MapCandidate> headed = FindHeaderMaps(image, options, cancel, &headerSpans, &order);
+  // An image keeps one byte order throughout: once its headers tell it, 16-bit
+  // tables of the other order are not looked for.
+  if (order != ByteOrder::Unknown) {
+    const CellType other = order == ByteOrder::Little ? CellType::M16 : CellType::I16;
+    plans.erase(std::remove_if(plans.begin(), plans.end(), [&](const Plan& p) { return p.type == other; }), plans.end());
+  }
 
   Finder finder(image, options, cancel);
   const int minDim = std::clamp(options.minDim, 2, kMapFinderMaxDim);

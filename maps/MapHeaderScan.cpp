@@ -438,7 +438,8 @@ bool Believed(const Entry& e) {
 }  // namespace
 
 std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
-                                         const std::atomic<bool>* cancel, std::vector<ByteSpan>* occupied) {
+                                         const std::atomic<bool>* cancel, std::vector<ByteSpan>* occupied,
+                                         ByteOrder* byteOrder) {
   std::vector<Entry> all;
   ScanMotronic8(image, options, all, cancel);
   const std::size_t eightEnd = all.size();
@@ -452,10 +453,19 @@ std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, co
   // has fewer linked entries are dropped.
   auto linked = [&](std::size_t from, std::size_t to) {
     int k = 0;
-    for (std::size_t i = from; i < to; ++i) k += all[i].fwd + all[i].bwd > 3 && all[i].quality >= 0.5;
+    for (std::size_t i = from; i < to; ++i) {
+      const bool wide = all[i].c.type != CellType::N || all[i].c.xAxis.cellBytes == 2;
+      k += wide && all[i].fwd + all[i].bwd > 3 && all[i].quality >= 0.5;
+    }
     return k;
   };
-  const bool bigEndian = linked(leEnd, all.size()) > linked(eightEnd, leEnd);
+  const int little = linked(eightEnd, leEnd), big = linked(leEnd, all.size());
+  const bool bigEndian = big > little;
+  if (byteOrder) {
+    // Sure only with many chained entries, nearly all in one order.
+    const int most = std::max(little, big), least = std::min(little, big);
+    *byteOrder = most >= 6 && least * 5 <= most ? (bigEndian ? ByteOrder::Big : ByteOrder::Little) : ByteOrder::Unknown;
+  }
   std::vector<Entry> kept;
   for (std::size_t i = 0; i < all.size(); ++i) {
     Entry& e = all[i];

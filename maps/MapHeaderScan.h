@@ -27,13 +27,18 @@ struct ByteSpan {
   std::int64_t to = 0;
 };
 
+enum class ByteOrder { Unknown, Little, Big };
+
 // Candidates found by their headers (layout Header), best first, not
 // overlapping each other. Scores are on the scale of FindMaps. `occupied`
 // (optional) receives the ranges of all believed entries, also of those the
 // options do not list, so that no other search reports their bytes again.
+// `byteOrder` (optional) receives the order of the image's 16-bit headers when
+// many of them agree on it.
 std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
                                          const std::atomic<bool>* cancel = nullptr,
-                                         std::vector<ByteSpan>* occupied = nullptr);
+                                         std::vector<ByteSpan>* occupied = nullptr,
+                                         ByteOrder* byteOrder = nullptr);
 
 // How much a block of values looks like a table rather than noise: 1 for a
 // smooth table, about 0 for random bytes. Constant blocks give 0.4.
