@@ -38,6 +38,7 @@ struct Tuning {
   double wrapCap = 0.3;    // ... counted up to this relative size
   double roughWeight = 0.5;
   double bendWeight = 0.25;
+  double codeBend = 0.4;     // runs whose mean bend along the storage order exceeds this share of their range are code
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
   double foreignFactor = 2.0;
@@ -215,6 +216,18 @@ class Finder {
       useSigned_ = jumps && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
     }
     v_ = useSigned_ ? s.vs.data() : s.v.data();
+    // Program code can repeat at a row's period, but along the "rows" it is far
+    // rougher than any table: such runs are not refined at all.
+    if (to - from > 2) {
+      std::int32_t lo = v_[from], hi = v_[from];
+      double bend = 0;
+      for (std::int64_t k = from + 1; k + 1 < to; ++k) {
+        lo = std::min(lo, v_[k]);
+        hi = std::max(hi, v_[k]);
+        bend += std::abs(v_[k + 1] - 2 * v_[k] + v_[k - 1]);
+      }
+      if (hi > lo && bend / double(to - from - 2) > t_.codeBend * (hi - lo)) return;
+    }
     // The run ends for this refinement where another table begins.
     rows = std::min(rows, RefineSeams(s, w, s0, rows));
     if (rows <= maxDim_ + 1) {
