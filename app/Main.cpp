@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QUndoStack>
 
+#include "app/DiffView.h"
 #include "app/DrawingArea.h"
 #include "app/EmulatorUpload.h"
 #include "app/Guard.h"
@@ -35,6 +36,7 @@
 #include "dialogs/SetupFenster.h"
 #include "dialogs/Speedlimit.h"
 #include "dialogs/Sysdaten.h"
+#include "maps/Axes.h"
 #include "maps/CellCodec.h"
 #include "project/FileIo.h"
 #include "project/HexText.h"
@@ -161,6 +163,7 @@ TMainM::TMainM() {
   setFont(WindowFont());
 
   undoStack = new QUndoStack(this);
+  connect(undoStack, &QUndoStack::indexChanged, this, &TMainM::projectChanged);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(1);
@@ -194,9 +197,12 @@ TMainM::TMainM() {
           [this](int r, int c) { Guard(this, [&] { StringGrid1Click(r, c); }); });
 
   SearchView = new orv::ui::MapSearchView(*this, area);
-  SearchView->setPalette(OrdinaryPalette());
-  SearchView->setAutoFillBackground(true);
-  SearchView->hide();
+  DiffView = new orv::ui::DiffView(*this, area);
+  for (QWidget* v : std::initializer_list<QWidget*>{SearchView, DiffView}) {
+    v->setPalette(OrdinaryPalette());
+    v->setAutoFillBackground(true);
+    v->hide();
+  }
 
   connect(area, &orv::ui::DrawingArea::mousePressed, this, [this](QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
@@ -265,6 +271,7 @@ void TMainM::BuildMenus() {
                                   &TMainM::OriginaleEPROMDateiffnen1Click);
   TuningEPROMDateiffnen1 =
       act(datei, "TuningEPROMDateiffnen1", "&Tuning EPROM-Datei öffnen", &TMainM::TuningEPROMDateiffnen1Click);
+  Vergleichenmit1 = act(datei, "Vergleichenmit1", "Vergleichen mit…", &TMainM::Vergleichenmit1Click);
   datei->addSeparator();
   Aenderungenspeichern1 =
       act(datei, "Aenderungenspeichern1", "Aen&derungen speichern", &TMainM::Aenderungenspeichern1Click);
@@ -313,6 +320,8 @@ void TMainM::BuildMenus() {
   Tabelle1 = checkable(act(ansicht, "Tabelle1", "&SG", &TMainM::Tabelle1Click), false);
   N3DGrafikTabelle1 =
       checkable(act(ansicht, "N3DGrafikTabelle1", "Kennfelder suchen", &TMainM::N3DGrafikTabelle1Click), false);
+  Unterschiede1 = checkable(act(ansicht, "Unterschiede1", "Unterschiede", &TMainM::Unterschiede1Click), false);
+  Unterschiede1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
   ansicht->addSeparator();
   OrignalGrafik1 = checkable(act(ansicht, "OrignalGrafik1", "&Orignal Grafik", &TMainM::OrignalGrafik1Click), true);
   TuningGrafik1 = checkable(act(ansicht, "TuningGrafik1", "&Tuning Grafik", &TMainM::TuningGrafik1Click), true);
@@ -321,9 +330,10 @@ void TMainM::BuildMenus() {
       checkable(act(ansicht, "Koordinatenkreuz1", "&Koordinatenkreuz", &TMainM::Koordinatenkreuz1Click), true);
   Pfeil1 = checkable(act(ansicht, "Pfeil1", "&Zugriffspfeil", &TMainM::Pfeil1Click), false);
   Pfeil1->setEnabled(false);
+  VergleichGrafik1 = act(ansicht, "VergleichGrafik1", "&Vergleich Grafik", &TMainM::VergleichGrafik1Click);
   // The check marks change by the handlers alone, never by the click itself.
-  for (QAction* a : {N3DGrafik1, Tabelle1, N3DGrafikTabelle1, OrignalGrafik1, TuningGrafik1, Bodengitter1,
-                     Koordinatenkreuz1, Pfeil1}) {
+  for (QAction* a : {N3DGrafik1, Tabelle1, N3DGrafikTabelle1, Unterschiede1, OrignalGrafik1, TuningGrafik1,
+                     Bodengitter1, Koordinatenkreuz1, Pfeil1, VergleichGrafik1}) {
     disconnect(a, &QAction::triggered, this, nullptr);
     a->setCheckable(false);
   }
@@ -331,10 +341,11 @@ void TMainM::BuildMenus() {
       {N3DGrafik1, &TMainM::N3DGrafik1Click},         {Tabelle1, &TMainM::Tabelle1Click},
       {N3DGrafikTabelle1, &TMainM::N3DGrafikTabelle1Click}, {OrignalGrafik1, &TMainM::OrignalGrafik1Click},
       {TuningGrafik1, &TMainM::TuningGrafik1Click},   {Bodengitter1, &TMainM::Bodengitter1Click},
-      {Koordinatenkreuz1, &TMainM::Koordinatenkreuz1Click}, {Pfeil1, &TMainM::Pfeil1Click}};
+      {Koordinatenkreuz1, &TMainM::Koordinatenkreuz1Click}, {Pfeil1, &TMainM::Pfeil1Click},
+      {Unterschiede1, &TMainM::Unterschiede1Click},   {VergleichGrafik1, &TMainM::VergleichGrafik1Click}};
   for (const auto& [a, handler] : marked) {
     const bool checked = a == N3DGrafik1 || a == OrignalGrafik1 || a == TuningGrafik1 || a == Bodengitter1 ||
-                         a == Koordinatenkreuz1;
+                         a == Koordinatenkreuz1 || a == VergleichGrafik1;
     a->setCheckable(true);
     a->setChecked(checked);
     connect(a, &QAction::triggered, this, [this, a = a, handler = handler] {
@@ -473,9 +484,9 @@ void TMainM::BuildToolBar() {
   plus.setBold(true);
   plus.setPixelSize(19);
   SpeedButton10->setFont(plus);
-  SpeedButton12->setDown(true);
+  SpeedButton12->setSpeedDown(true);
   SpeedButton13->setEnabled(false);
-  SpeedButton20->setDown(true);
+  SpeedButton20->setSpeedDown(true);
 
   SpinEdit1 = new QSpinBox(Panel1);
   SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
@@ -520,8 +531,8 @@ void TMainM::PlaceMapList() {
   const int left = (area->width() - kListWidth) / 2;
   ComboBox5->move(left, kPanelHeight + 3);
   const int top = kPanelHeight + 3 + ComboBox5->height() + 4;
-  StringGrid1->setGeometry(0, top, area->width(), std::max(area->height() - top, 0));
-  SearchView->setGeometry(0, top, area->width(), std::max(area->height() - top, 0));
+  for (QWidget* v : std::initializer_list<QWidget*>{StringGrid1, SearchView, DiffView})
+    v->setGeometry(0, top, area->width(), std::max(area->height() - top, 0));
 }
 
 void TMainM::closeEvent(QCloseEvent* e) {
@@ -654,12 +665,14 @@ void TMainM::OpenImage(orv::ImageKind kind, const QString& path) {
     // The image whose file could not be read counts as not loaded.
     flag = false;
     if (!original) undoStack->clear();
+    emit projectChanged();
     throw;
   }
   if (outcome != orv::LoadOutcome::Loaded) return;
   flag = true;
   if (!original) undoStack->clear();
   KennfeldSuchenMenu->setEnabled(true);
+  emit projectChanged();
 }
 
 void TMainM::Aenderungenspeichern1Click() {
@@ -721,11 +734,13 @@ void TMainM::FillMapList() {
   }
   // Filling selects nothing.
   ComboBox5->setCurrentIndex(-1);
+  emit projectChanged();
 }
 
 void TMainM::EmptyMapList() {
   ComboBox5->clear();
   ComboBox5->setCurrentIndex(-1);
+  emit projectChanged();
 }
 
 void TMainM::LoadActiveMap() {
@@ -742,10 +757,10 @@ void TMainM::DrawActiveMap() {
 }
 
 void TMainM::ComboBox5Change() {
-  if (SpeedButton20->isDown()) {
+  if (SpeedButton20->isChecked()) {
     LoadActiveMap();
     DrawActiveMap();
-  } else if (SpeedButton21->isDown()) {
+  } else if (SpeedButton21->isChecked()) {
     // The table always shows the map chosen in the list.
     LoadActiveMap();
     FillTable();
@@ -767,7 +782,7 @@ void TMainM::SelectListEntryQuietly(int index) {
 void TMainM::StepHistory(bool back) {
   if (back ? history.Back() : history.Forward()) SelectListEntryQuietly(history.Current() - 1);
   UpdateHistoryButtons();
-  if (SpeedButton20->isDown()) {
+  if (SpeedButton20->isChecked()) {
     LoadActiveMap();
     DrawActiveMap();
   }
@@ -861,13 +876,14 @@ void TMainM::OriginalBilddarstellung1Click() {
   if (Kf.KfXDim <= 64 && Kf.KfYDim <= 64) RedrawView();
 }
 
+void TMainM::ShowOnly(QWidget* shown, QAction* item) {
+  for (QAction* a : {N3DGrafik1, Tabelle1, N3DGrafikTabelle1, Unterschiede1}) a->setChecked(a == item);
+  for (QWidget* v : std::initializer_list<QWidget*>{StringGrid1, SearchView, DiffView}) v->setVisible(v == shown);
+}
+
 void TMainM::N3DGrafik1Click() {
-  N3DGrafik1->setChecked(true);
-  Tabelle1->setChecked(false);
-  N3DGrafikTabelle1->setChecked(false);
-  SpeedButton20->setDown(true);
-  StringGrid1->hide();
-  SearchView->hide();
+  SpeedButton20->setSpeedDown(true);
+  ShowOnly(nullptr, N3DGrafik1);
   for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15, SpeedButton16, SpeedButton17, SpeedButton19})
     b->setEnabled(true);
   OriginalBilddarstellung1->setEnabled(true);
@@ -878,17 +894,13 @@ void TMainM::N3DGrafik1Click() {
 void TMainM::SpeedButton20Click() { N3DGrafik1Click(); }
 
 void TMainM::Tabelle1Click() {
-  N3DGrafik1->setChecked(false);
-  Tabelle1->setChecked(true);
-  N3DGrafikTabelle1->setChecked(false);
-  SpeedButton21->setDown(true);
+  SpeedButton21->setSpeedDown(true);
   RefreshWindow();
-  SearchView->hide();
   for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15}) b->setEnabled(true);
   for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setEnabled(false);
   OriginalBilddarstellung1->setEnabled(false);
   FillTable();
-  StringGrid1->show();
+  ShowOnly(StringGrid1, Tabelle1);
 }
 
 void TMainM::SpeedButton21Click() {
@@ -897,12 +909,19 @@ void TMainM::SpeedButton21Click() {
 }
 
 void TMainM::N3DGrafikTabelle1Click() {
-  SpeedButton22->setDown(true);
-  N3DGrafik1->setChecked(false);
-  Tabelle1->setChecked(false);
-  N3DGrafikTabelle1->setChecked(true);
-  StringGrid1->hide();
-  SearchView->show();
+  SpeedButton22->setSpeedDown(true);
+  ShowOnly(SearchView, N3DGrafikTabelle1);
+}
+
+void TMainM::Unterschiede1Click() {
+  // No view button is down: the picture behind the list takes no clicks and draws nothing.
+  for (SpeedButton* b : {SpeedButton20, SpeedButton21, SpeedButton22}) b->setSpeedDown(false);
+  ShowOnly(DiffView, Unterschiede1);
+}
+
+void TMainM::Vergleichenmit1Click() {
+  Unterschiede1Click();
+  DiffView->VergleichenMitClick();
 }
 
 void TMainM::SpeedButton22Click() { N3DGrafikTabelle1Click(); }
@@ -937,6 +956,10 @@ void TMainM::Koordinatenkreuz1Click() {
   ToggleLayer(Koordinatenkreuz1, view.flags.KreuzZeigen);
   ComboBox5Change();
 }
+void TMainM::VergleichGrafik1Click() {
+  ToggleLayer(VergleichGrafik1, view.flags.VergleichZeigen);
+  ComboBox5Change();
+}
 
 void TMainM::Pfeil1Click() {
   if (Pfeil1->isChecked()) {
@@ -956,7 +979,7 @@ void TMainM::Pfeil1Click() {
 void TMainM::Zugriffspfeil1Click() { Pfeil1Click(); }
 
 void TMainM::Timer1Timer() {
-  if (!SpeedButton20->isDown() || !orv::DrawsAsSurface(Kf)) return;
+  if (!SpeedButton20->isChecked() || !orv::DrawsAsSurface(Kf)) return;
   view.flags.PfeilZelle = 1 + static_cast<std::int32_t>(QRandomGenerator::global()->bounded(Kf.KfZellen));
   DrawScene();
 }
@@ -980,9 +1003,9 @@ void TMainM::Grau1Click() {
 // ============================================================== mouse
 
 orv::DragMode TMainM::DragModeNow() const {
-  if (SpeedButton16->isDown()) return orv::DragMode::TurnZoom;
-  if (SpeedButton17->isDown()) return orv::DragMode::Tilt;
-  if (SpeedButton19->isDown()) return orv::DragMode::Stretch;
+  if (SpeedButton16->isChecked()) return orv::DragMode::TurnZoom;
+  if (SpeedButton17->isChecked()) return orv::DragMode::Tilt;
+  if (SpeedButton19->isChecked()) return orv::DragMode::Stretch;
   return orv::DragMode::None;
 }
 
@@ -994,7 +1017,7 @@ void TMainM::FormMouseDown(Qt::MouseButton, int x, int y) {
 void TMainM::FormMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x, int y) {
   view.params.MausX = x;
   view.params.MausY = y;
-  if (!SpeedButton20->isDown()) return;
+  if (!SpeedButton20->isChecked()) return;
   const Qt::KeyboardModifiers keys = mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   if (buttons != Qt::LeftButton || keys != Qt::NoModifier) return;
   if (orv::DragStep(view.params, DragModeNow(), x, y) && orv::DrawsAsSurface(Kf)) RedrawView();
@@ -1018,6 +1041,7 @@ orv::MapLayout TMainM::ActiveLayout() const {
   m.xdim = Kf.KfXDim;
   m.ydim = Kf.KfYDim;
   m.type = orv::CellTypeFromCode(Kf.KfTyp);
+  m.isSigned = Kf.KfSigned;
   return m;
 }
 
@@ -1043,23 +1067,23 @@ void TMainM::SpeedButton11Click() {
 }
 
 void TMainM::ReleaseViewModes() {
-  SpeedButton14->setDown(false);
+  SpeedButton14->setSpeedDown(false);
   group2_->AllowAllUp = true;
-  for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setDown(false);
+  for (SpeedButton* b : {SpeedButton16, SpeedButton17, SpeedButton19}) b->setSpeedDown(false);
 }
 
 void TMainM::ReleaseEditScope() {
   group1_->AllowAllUp = true;
-  for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15}) b->setDown(false);
+  for (SpeedButton* b : {SpeedButton12, SpeedButton13, SpeedButton15}) b->setSpeedDown(false);
 }
 
 void TMainM::SpeedButton12Click() { ReleaseViewModes(); }
 void TMainM::SpeedButton13Click() { ReleaseViewModes(); }
 void TMainM::SpeedButton15Click() { ReleaseViewModes(); }
 void TMainM::SpeedButton14Click() {
-  const bool r1 = SpeedButton14->isDown();
+  const bool r1 = SpeedButton14->isChecked();
   ReleaseEditScope();
-  SpeedButton14->setDown(r1);
+  SpeedButton14->setSpeedDown(r1);
 }
 void TMainM::SpeedButton16Click() { ReleaseEditScope(); }
 void TMainM::SpeedButton17Click() { ReleaseEditScope(); }
@@ -1122,14 +1146,14 @@ void TMainM::FormClick() {
   auto pick = [&] {
     edit.SelectedCell = orv::PickCell(points, Kf.KfZellen, view.params.MausLetztX, view.params.MausLetztY);
   };
-  if (SpeedButton20->isDown()) {
+  if (SpeedButton20->isChecked()) {
     pick();
-    if (SpeedButton12->isDown()) ApplyClickEdit(ClickEdit::One);
-    if (SpeedButton13->isDown()) ApplyClickEdit(ClickEdit::Nine);
-    if (SpeedButton15->isDown()) ApplyClickEdit(ClickEdit::All);
+    if (SpeedButton12->isChecked()) ApplyClickEdit(ClickEdit::One);
+    if (SpeedButton13->isChecked()) ApplyClickEdit(ClickEdit::Nine);
+    if (SpeedButton15->isChecked()) ApplyClickEdit(ClickEdit::All);
     RedrawAfterEdit();
   }
-  if (SpeedButton14->isDown()) {
+  if (SpeedButton14->isChecked()) {
     pick();
     ApplyClickEdit(ClickEdit::Reset);
     RedrawAfterEdit();
@@ -1145,18 +1169,17 @@ void TMainM::FillTable() {
   StringGrid1->setColumnCount(sensible ? cols : 0);
   StringGrid1->setRowCount(sensible ? rows : 0);
   if (!sensible) return;
-  // Axis labels: start value and factor of the record where it sets them to more than
-  // a plain count (start 0 or 1 with factor 1); otherwise the numbers from 1.
-  const double xf = db.Datensatz.get(orv::fld::XFaktor), yf = db.Datensatz.get(orv::fld::YFaktor);
-  const std::int32_t xa = db.Datensatz.get(orv::fld::XAnfangswert), ya = db.Datensatz.get(orv::fld::YAnfangswert);
-  auto axis = [](int count, std::int32_t start, double factor) {
-    const bool values = factor != 0 && !(factor == 1 && (start == 0 || start == 1));
+  // Axis labels: the record's axis values (read from the image, or start value and
+  // factor); otherwise the numbers from 1.
+  const auto axisImage = images.Tuning().empty() ? images.Original() : images.Tuning();
+  auto axis = [&](orv::AxisSide side, int count) {
+    const auto values = orv::AxisLabelValues(db.Datensatz, side, count, axisImage, db.Systemcode);
     QStringList labels;
     for (int i = 0; i < count; ++i)
-      labels << (values ? QString::number(start + i * factor, 'g', 15) : QString::number(i + 1));
+      labels << (values ? QString::number((*values)[static_cast<std::size_t>(i)], 'g', 15) : QString::number(i + 1));
     return labels;
   };
-  const QStringList h = axis(cols, xa, xf), v = axis(rows, ya, yf);
+  const QStringList h = axis(orv::AxisSide::X, cols), v = axis(orv::AxisSide::Y, rows);
   StringGrid1->setHorizontalHeaderLabels(h);
   StringGrid1->setVerticalHeaderLabels(v);
   const QColor changed(255, 220, 160);
@@ -1183,7 +1206,7 @@ void TMainM::StringGrid1Click(int row, int column) {
                                                        {SpeedButton15, ClickEdit::All},
                                                        {SpeedButton14, ClickEdit::Reset}};
   for (const auto& [button, what] : scopes) {
-    if (!button->isDown()) continue;
+    if (!button->isChecked()) continue;
     ApplyClickEdit(what);
     // Each edit reloads the active map from its record and fills the table again.
     LoadActiveMap();
@@ -1195,7 +1218,7 @@ void TMainM::StringGrid1Click(int row, int column) {
 // ============================================================== resets
 
 void TMainM::AktivesKennfeldzurcksetzen1Click() {
-  SpeedButton14->setDown(false);
+  SpeedButton14->setSpeedDown(false);
   if (images.OriginalName.empty() || images.TuningName.empty()) return;
   if (!Ui().Ask(this, BoxKind::Confirmation, CaptionOf(BoxKind::Confirmation),
                 QStringLiteral("Wollten Sie das ganze aktive Kennfeld zurücksetzen?")))
@@ -1252,7 +1275,8 @@ int TMainM::ShowModal(QWidget* form) {
 }
 
 void TMainM::AfterDialog() {
-  if (!ComboBox5->currentText().isEmpty() && SpeedButton20->isDown()) ComboBox5Change();
+  emit projectChanged();
+  if (!ComboBox5->currentText().isEmpty() && SpeedButton20->isChecked()) ComboBox5Change();
 }
 
 void TMainM::Kennfelderdefinieren1Click() {

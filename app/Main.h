@@ -40,6 +40,7 @@ class DrawingArea;
 class SpeedButton;
 class SpeedButtonGroup;
 class MapSearchView;
+class DiffView;
 }  // namespace orv::ui
 
 // The open chip database, its path and the one record buffer every reader and
@@ -112,6 +113,7 @@ class TMainM : public QMainWindow {
   QComboBox* ComboBox5 = nullptr;
   QTableWidget* StringGrid1 = nullptr;
   orv::ui::MapSearchView* SearchView = nullptr;
+  orv::ui::DiffView* DiffView = nullptr;
   QTimer* Timer1 = nullptr;
   QUndoStack* undoStack = nullptr;
   QMenu* PopupMenu1 = nullptr;
@@ -127,7 +129,8 @@ class TMainM : public QMainWindow {
           *Bodengitter1 = nullptr, *Koordinatenkreuz1 = nullptr, *Pfeil1 = nullptr, *Checksumme1 = nullptr,
           *Drehzahlbegrenzer1 = nullptr, *Schwarz1 = nullptr, *Weiss1 = nullptr, *Grau1 = nullptr,
           *Hardware1 = nullptr, *Info1 = nullptr, *Bit81 = nullptr, *BitMotorola1 = nullptr,
-          *BitIntel1 = nullptr, *Infos1 = nullptr, *Zugriffspfeil1 = nullptr, *Kennfelddatenaedern1 = nullptr;
+          *BitIntel1 = nullptr, *Infos1 = nullptr, *Zugriffspfeil1 = nullptr, *Kennfelddatenaedern1 = nullptr,
+          *Unterschiede1 = nullptr, *VergleichGrafik1 = nullptr, *Vergleichenmit1 = nullptr;
 
   // ---- handlers
   void FormShow();
@@ -164,6 +167,10 @@ class TMainM : public QMainWindow {
   void Infos1Click();
   void Kennfelddatenaedern1Click();
   void KennfeldSuchenClick(orv::CellType type);
+  // The differences view, the choice of a comparison file and its layer switch.
+  void Unterschiede1Click();
+  void Vergleichenmit1Click();
+  void VergleichGrafik1Click();
   void ComboBox5Change();
   // The tool buttons of the file commands, the checksum and the map reset call
   // their menu item's handler.
@@ -252,6 +259,11 @@ class TMainM : public QMainWindow {
   // Shows a modal dialog; exceptions inside end up in the error box.
   int ShowModal(QWidget* form);
 
+ signals:
+  // The images, the database or its maps may have changed: every edit, reset,
+  // undo and redo, every load and every closed dialog.
+  void projectChanged();
+
  protected:
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
@@ -260,6 +272,8 @@ class TMainM : public QMainWindow {
   void BuildMenus();
   void BuildToolBar();
   void PlaceMapList();
+  // Shows one view over the picture (nullptr: the picture alone) and marks its menu item.
+  void ShowOnly(QWidget* shown, QAction* item);
   void ApplyColours();
   void UpdateHistoryButtons();
   void ReleaseEditScope();

@@ -432,43 +432,51 @@ void MapSearchView::DefinierenClick() {
                  QStringLiteral("Bitte zuerst einen Fund in der Liste auswählen."));
     return;
   }
-  if (main_.db.Datenbankname.empty()) {
-    Ui().Message(this, BoxKind::Information, CaptionOf(BoxKind::Information),
-                 QStringLiteral("Es ist keine Datenbank geöffnet, in der das Kennfeld definiert werden könnte."));
-    return;
-  }
   const MapCandidate c = results_[static_cast<std::size_t>(row)];
   const QString byteOffset = FromUtf8(FormatHex(static_cast<std::int32_t>(c.offset), 6));
-  const int divisor = AddressDivisor(main_.db.Systemcode);
-  if (c.offset % divisor != 0) {
-    Ui().Message(this, BoxKind::Information, CaptionOf(BoxKind::Information),
-                 QStringLiteral("Die Adresse 0x%1 lässt sich im System %2 nicht als Anfangsadresse angeben.")
-                     .arg(byteOffset, FromUtf8(main_.db.Systemcode)));
-    return;
+  if (DefineMapAt(main_, this, c.offset, c.type, c.columns, c.rows, QStringLiteral("Gefunden ") + byteOffset, &c.xAxis,
+                  &c.yAxis))
+    UpdateDatabaseColumn();
+}
+
+bool DefineMapAt(TMainM& main, QWidget* parent, std::int64_t offset, CellType type, int columns, int rows,
+                 const QString& name, const AxisRef* xAxis, const AxisRef* yAxis) {
+  if (main.db.Datenbankname.empty()) {
+    Ui().Message(parent, BoxKind::Information, CaptionOf(BoxKind::Information),
+                 QStringLiteral("Es ist keine Datenbank geöffnet, in der das Kennfeld definiert werden könnte."));
+    return false;
   }
-  TKennfdefinieren* form = main_.forms.Kennfdefinieren;
-  if (!form) return;
-  form->Edit1->setText(FromUtf8(FormatHex(static_cast<std::int32_t>(c.offset / divisor), 6)));
+  const QString byteOffset = FromUtf8(FormatHex(static_cast<std::int32_t>(offset), 6));
+  const int divisor = AddressDivisor(main.db.Systemcode);
+  if (offset % divisor != 0) {
+    Ui().Message(parent, BoxKind::Information, CaptionOf(BoxKind::Information),
+                 QStringLiteral("Die Adresse 0x%1 lässt sich im System %2 nicht als Anfangsadresse angeben.")
+                     .arg(byteOffset, FromUtf8(main.db.Systemcode)));
+    return false;
+  }
+  TKennfdefinieren* form = main.forms.Kennfdefinieren;
+  if (!form) return false;
+  form->Edit1->setText(FromUtf8(FormatHex(static_cast<std::int32_t>(offset / divisor), 6)));
   // The dimension and type boxes are disabled in the form; what they show is stored.
-  form->ComboBox3->setEditText(QString::number(c.columns));
-  form->ComboBox6->setEditText(QString::number(c.rows));
-  const int typeIndex = MapTypeIndexOfCode(MapTypeCode(c.type));
+  form->ComboBox3->setEditText(QString::number(columns));
+  form->ComboBox6->setEditText(QString::number(rows));
+  const int typeIndex = MapTypeIndexOfCode(MapTypeCode(type));
   form->ComboBox2->setCurrentIndex(typeIndex < 0 ? 0 : typeIndex);
-  form->ComboBox1->setEditText(QStringLiteral("Gefunden ") + byteOffset);
+  form->ComboBox1->setEditText(name);
   // Axes that hold plain breakpoints label the map by address; step-coded axes
   // of the lookup routine do not.
-  auto axis = [&](const AxisRef& a, QCheckBox* box, QLineEdit* field) {
-    const bool use = a.PlainBreakpoints() && a.offset % divisor == 0;
+  auto axis = [&](const AxisRef* a, QCheckBox* box, QLineEdit* field) {
+    const bool use = a && a->PlainBreakpoints() && a->offset % divisor == 0;
     box->setChecked(use);  // checking empties and shows the field
-    if (use) field->setText(FromUtf8(FormatHex(static_cast<std::int32_t>(a.offset / divisor), 6)));
+    if (use) field->setText(FromUtf8(FormatHex(static_cast<std::int32_t>(a->offset / divisor), 6)));
   };
-  axis(c.xAxis, form->CheckBox8, form->Edit7);
-  axis(c.yAxis, form->CheckBox7, form->Edit8);
-  main_.ShowModal(form);
+  axis(xAxis, form->CheckBox8, form->Edit7);
+  axis(yAxis, form->CheckBox7, form->Edit8);
+  main.ShowModal(form);
 
-  main_.EmptyMapList();
-  main_.FillMapList();
-  UpdateDatabaseColumn();
+  main.EmptyMapList();
+  main.FillMapList();
+  return true;
 }
 
 // ============================================================== database ranges

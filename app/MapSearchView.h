@@ -114,6 +114,14 @@ class MapSearchView : public QWidget {
   std::unique_ptr<Scene> scene_;
 };
 
+// Opens the new map definition form pre-filled with a map at a byte offset of the
+// images (address by the system code, type, columns, rows, name) and fills the map
+// list again when it closes. With no database open, or an offset that is no
+// address of the database's system, it says so and opens nothing (false). Axes
+// given that hold plain breakpoints fill in the axis addresses ("Adressbeschriftung").
+bool DefineMapAt(TMainM& main, QWidget* parent, std::int64_t offset, CellType type, int columns, int rows,
+                 const QString& name, const AxisRef* xAxis = nullptr, const AxisRef* yAxis = nullptr);
+
 // Byte ranges [first, last) of the maps records 1..n of the open database
 // define, read through the main window's record buffer (which afterwards holds
 // the last record read).

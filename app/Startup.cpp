@@ -13,6 +13,7 @@
 
 #include "app/Guard.h"
 #include "app/Main.h"
+#include "app/QtText.h"
 #include "app/Seams.h"
 
 namespace orv::ui {
@@ -51,9 +52,13 @@ int RunOrvanta(int argc, char** argv) {
   QCommandLineOption shot(QStringLiteral("screenshot"),
                           QStringLiteral("Speichert ein Bild des Hauptfensters als PNG und beendet sich."),
                           QStringLiteral("FILE"));
-  QCommandLineOption view(QStringLiteral("view"), QStringLiteral("Ansicht beim Start: KF, SG oder KS."),
+  QCommandLineOption view(QStringLiteral("view"), QStringLiteral("Ansicht beim Start: KF, SG, KS oder UD (Unterschiede)."),
                           QStringLiteral("VIEW"));
+  QCommandLineOption compare(QStringLiteral("compare"),
+                             QStringLiteral("Vergleicht die Tuning-Datei mit DATEI statt mit dem Original."),
+                             QStringLiteral("DATEI"));
   parser.addOption(select);
+  parser.addOption(compare);
   parser.addOption(shot);
   parser.addOption(view);
   parser.addPositionalArgument(QStringLiteral("DATENBANK"), QStringLiteral("Chip-Datenbank (.dbc)"), "[DATENBANK");
@@ -80,6 +85,8 @@ int RunOrvanta(int argc, char** argv) {
   if (files.size() > 0) ok &= Guard(&main, [&] { main.OpenDatabase(files[0]); });
   if (files.size() > 1) ok &= Guard(&main, [&] { main.OpenImage(ImageKind::Original, files[1]); });
   if (files.size() > 2) ok &= Guard(&main, [&] { main.OpenImage(ImageKind::Tuning, files[2]); });
+  if (parser.isSet(compare))
+    ok &= Guard(&main, [&] { LoadComparison(main.images, ToUtf8Path(parser.value(compare))); });
   if (parser.isSet(select)) {
     bool numberOk = false;
     const int n = parser.value(select).toInt(&numberOk);
@@ -96,6 +103,7 @@ int RunOrvanta(int argc, char** argv) {
     ok &= Guard(&main, [&] {
       if (v == QLatin1String("SG")) main.SpeedButton21Click();
       else if (v == QLatin1String("KS")) main.SpeedButton22Click();
+      else if (v == QLatin1String("UD")) main.Unterschiede1Click();
     });
   }
 

@@ -19,6 +19,7 @@ inline constexpr Rgb Gray{128, 128, 128};
 inline constexpr Rgb Lime{0, 255, 0};
 inline constexpr Rgb Yellow{255, 255, 0};
 inline constexpr Rgb Red{255, 0, 0};
+inline constexpr Rgb Fuchsia{255, 0, 255};
 }  // namespace colours
 
 class Canvas {

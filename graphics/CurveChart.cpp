@@ -71,6 +71,20 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
   const CellType type = CellTypeFromCode(m.KfTyp);
   const std::int64_t start = m.KfAdresse;
 
+  // The reference curves: their points are not kept.
+  auto curve = [&](std::span<const std::uint8_t> image, Rgb pen) {
+    canvas.SetPen(pen);
+    for (int i = 0; i < n; ++i) {
+      const int x = L + i * step, y = Clip(std::int64_t{B} - ChartValue(image, start, type, i));
+      if (i == 0)
+        canvas.MoveTo(x, y);
+      else
+        canvas.LineTo(x, y);
+    }
+  };
+  // The comparison lies under the other curves.
+  if (f.VergleichZeigen && img.VergleichLoaded()) curve(img.Vergleich(), colours::Fuchsia);
+
   if (f.TuningZeigen && img.TuningLoaded()) {
     canvas.SetPen(colours::White);
     const auto image = img.Tuning();
@@ -84,17 +98,7 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
     }
   }
 
-  if (f.OriginalZeigen && img.OriginalLoaded()) {
-    canvas.SetPen(colours::Lime);
-    const auto image = img.Original();
-    for (int i = 0; i < n; ++i) {
-      const int x = L + i * step, y = Clip(std::int64_t{B} - ChartValue(image, start, type, i));
-      if (i == 0)
-        canvas.MoveTo(x, y);
-      else
-        canvas.LineTo(x, y);
-    }
-  }
+  if (f.OriginalZeigen && img.OriginalLoaded()) curve(img.Original(), colours::Lime);
 
   if (f.KreuzZeigen) {
     const int wd = Wd;

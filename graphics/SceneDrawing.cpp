@@ -63,6 +63,12 @@ void DrawScene(const Scene& s, const SceneFlags& f, const ActiveMap& m, const Im
     for (int j = 1; j <= nx + ny; ++j) Line(canvas, At(s.Boden, 2 * j - 1), At(s.Boden, 2 * j));
   }
 
+  // Under the tuning and the original: where they meet it, they are what is seen.
+  if (f.VergleichZeigen && img.VergleichLoaded() && grid) {
+    canvas.SetPen(colours::Fuchsia);
+    SurfaceLines(s.Vergleich, nx, ny, canvas);
+  }
+
   if (f.TuningZeigen && img.TuningLoaded() && grid) {
     canvas.SetPen(colours::White);
     SurfaceLines(s.Tuning, nx, ny, canvas);

@@ -174,6 +174,7 @@ void ForEachShownLayer(Scene& s, const SceneFlags& f, const ActiveMap& m, const 
   const int cells = SurfaceSlots(m);
   if (f.OriginalZeigen && img.OriginalLoaded()) fn(s.Original, cells);
   if (f.TuningZeigen && img.TuningLoaded()) fn(s.Tuning, cells);
+  if (f.VergleichZeigen && img.VergleichLoaded()) fn(s.Vergleich, cells);
 }
 
 }  // namespace
@@ -235,9 +236,10 @@ void BuildModelPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const 
   if (m.KfZellen > 4096) return;
   const bool original = f.OriginalZeigen && img.OriginalLoaded();
   const bool tuning = f.TuningZeigen && img.TuningLoaded();
-  if (!original && !tuning) return;
+  const bool comparison = f.VergleichZeigen && img.VergleichLoaded();
   if (original) BuildSurfaceOf(s.Original, img.Original(), m, v.Hoehenfaktor, xs, zs);
   if (tuning) BuildSurfaceOf(s.Tuning, img.Tuning(), m, v.Hoehenfaktor, xs, zs);
+  if (comparison) BuildSurfaceOf(s.Vergleich, img.Vergleich(), m, v.Hoehenfaktor, xs, zs);
 }
 
 void RotatePoints(Scene& s, const TrigTables& t, const ViewParams& v, const SceneFlags& f, const ActiveMap& m,

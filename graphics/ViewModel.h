@@ -46,6 +46,8 @@ struct SceneFlags {
   bool KreuzZeigen = true;
   bool PfeilZeigen = false;
   std::int32_t PfeilZelle = 23;
+  // The comparison image's surface; drawn only while a comparison image is loaded.
+  bool VergleichZeigen = true;
 };
 
 template <int N>
@@ -60,6 +62,7 @@ struct PointSet {
 struct Scene {
   PointSet<4096> Original;
   PointSet<4096> Tuning;
+  PointSet<4096> Vergleich;
   PointSet<257> Boden;
   PointSet<15> Kreuz;
 };
@@ -80,7 +83,7 @@ void PanPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const ActiveM
 void ProjectPoints(Scene& s, const ViewParams& v, const SceneFlags& f, const ActiveMap& m, const ImageSet& img);
 
 // Clears and draws the scene from the last screen points: cross with texts,
-// floor grid, tuning surface, original surface, access arrow.
+// floor grid, comparison surface, tuning surface, original surface, access arrow.
 void DrawScene(const Scene& s, const SceneFlags& f, const ActiveMap& m, const ImageSet& img, const WindowColours& c,
                Canvas& canvas);
 
@@ -89,8 +92,9 @@ void DrawScene(const Scene& s, const SceneFlags& f, const ActiveMap& m, const Im
 void RedrawView(Scene& s, const TrigTables& t, const ViewParams& v, const SceneFlags& f, const ActiveMap& m,
                 const ImageSet& img, const WindowColours& c, Canvas& canvas);
 
-// The line chart of a map with one column or one row; stores the tuning curve's
-// points in the tuning layer's Bildpunkte (slot i + 1 for point i).
+// The line chart of a map with one column or one row (comparison, tuning and
+// original curves); stores the tuning curve's points in the tuning layer's
+// Bildpunkte (slot i + 1 for point i).
 void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const ImageSet& img, const WindowColours& c,
                     Canvas& canvas);
 

@@ -18,11 +18,22 @@ int CellWidth(CellType t);
 // Types the map functions (drawing, editing, single-value reset) work on.
 inline bool IsMapEditType(CellType t) { return t == CellType::N || t == CellType::M16 || t == CellType::I16; }
 
+// Smallest and largest value a cell holds: 0..255, 0..65535, 0..2147483647
+// unsigned; -128..127, -32768..32767, -2^31..2^31-1 signed (two's complement of
+// the same width). {0, 0} for types without cells.
+struct ValueRange {
+  std::int64_t lo = 0, hi = 0;
+};
+ValueRange CellRange(CellType t, bool isSigned = false);
+
 // Value at a byte offset; nothing for "K", unknown types or bytes outside the image.
-std::optional<std::int64_t> ReadValue(std::span<const std::uint8_t> image, std::int64_t offset, CellType t);
-// Clamps (0..255, 0..65535, 0..2147483647) and stores in the type's byte order.
+// Signed cells read as two's complement of their width.
+std::optional<std::int64_t> ReadValue(std::span<const std::uint8_t> image, std::int64_t offset, CellType t,
+                                      bool isSigned = false);
+// Clamps to CellRange and stores in the type's byte order.
 // Returns false when nothing was written.
-bool WriteValue(std::span<std::uint8_t> image, std::int64_t offset, CellType t, std::int64_t value);
+bool WriteValue(std::span<std::uint8_t> image, std::int64_t offset, CellType t, std::int64_t value,
+                bool isSigned = false);
 // Copies the value's bytes from the original into the tuning image at the same offset.
 bool CopyValue(std::span<const std::uint8_t> original, std::span<std::uint8_t> tuning, std::int64_t offset, CellType t);
 
@@ -32,6 +43,7 @@ struct MapLayout {
   std::int32_t xdim = 0;
   std::int32_t ydim = 0;
   CellType type = CellType::Unknown;
+  bool isSigned = false;  // cells are two's complement of their width
 
   std::int64_t cells() const { return xdim > 0 && ydim > 0 ? std::int64_t{xdim} * ydim : 0; }
   // Offset of cell index i (1-based, row by row).

@@ -1,5 +1,6 @@
 #include "project/Catalogue.h"
 
+#include "maps/CellFormat.h"
 #include "project/Errors.h"
 #include "project/HexText.h"
 #include "project/Text.h"
@@ -41,6 +42,7 @@ void LoadActiveMap(ActiveMap& m, std::int32_t index, const TDatensatz& rec, cons
   m.KfYText = rec.get(fld::YBeschriftung);
   m.KfAdresse = ScaleAddress(ParseHex(rec.get(fld::Anfangsadresse)), systemcode);
   m.KfTyp = rec.get(fld::KennfeldTyp);
+  m.KfSigned = ReadCellFormatMarks(rec).marks.signedCells;
   const char k = rec.get(fld::Kreuz);
   // A byte never written (record 0, a new record) names no corner: the last one stays.
   if (k == '\0') return;

@@ -26,10 +26,12 @@ struct ActiveMap {
   std::string KfYText;  // Windows-1252
   std::int32_t KfAdresse = 0;
   std::string KfTyp = "N8";  // matches no cell type until a map is loaded
+  bool KfSigned = false;     // the record marks the cells as signed
   int KfKreuz = 4;
 };
 
-// Fills the active map from record `index` in `rec` in the fixed order; the
+// Fills the active map from record `index` in `rec` in the fixed order (the
+// sign from the record's cell format marks just before the corner); the
 // cross corner comes last and a non-digit `Kreuz` throws EConvertError with the
 // members before it already set.
 void LoadActiveMap(ActiveMap& map, std::int32_t index, const TDatensatz& rec, const std::string& systemcode);

@@ -48,6 +48,12 @@ class EMathError : public std::runtime_error {
   static EMathError InvalidOperation();
 };
 
+// A file that can be read but not used as it is (empty, too large); German text.
+class EUnusableFile : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // Running out of memory for an image buffer.
 class EOutOfMemory : public std::runtime_error {
  public:

@@ -31,7 +31,7 @@ TEST(CellType, CodesAreExact) {
 }
 
 TEST(CellCodec, WritesClampAndReadBack) {
-  struct Row { CellType type; std::int64_t value; Bytes stored; std::int64_t readBack; };
+  struct Row { CellType type; std::int64_t value; Bytes stored; std::int64_t readBack; bool isSigned = false; };
   const Row rows[] = {
       {CellType::N, 0, {0x00}, 0},
       {CellType::N, 255, {0xFF}, 255},
@@ -48,15 +48,28 @@ TEST(CellCodec, WritesClampAndReadBack) {
       {CellType::M32, -5, {0, 0, 0, 0}, 0},
       {CellType::I32, std::int64_t{1} << 32, {0xFF, 0xFF, 0xFF, 0x7F}, INT32_MAX},
       {CellType::M32, std::int64_t{1} << 32, {0xFF, 0xFF, 0x7F, 0xFF}, INT32_MAX},
+      // Signed cells: two's complement of the width, clamped at both ends of the signed range.
+      {CellType::N, -1, {0xFF}, -1, true},
+      {CellType::N, -128, {0x80}, -128, true},
+      {CellType::N, -129, {0x80}, -128, true},
+      {CellType::N, 128, {0x7F}, 127, true},
+      {CellType::M16, -2, {0xFF, 0xFE}, -2, true},
+      {CellType::I16, -2, {0xFE, 0xFF}, -2, true},
+      {CellType::M16, -40000, {0x80, 0x00}, -32768, true},
+      {CellType::I16, 40000, {0xFF, 0x7F}, 32767, true},
+      {CellType::M32, -(std::int64_t{1} << 40), {0x00, 0x00, 0x80, 0x00}, INT32_MIN, true},
+      {CellType::I32, -(std::int64_t{1} << 40), {0x00, 0x00, 0x00, 0x80}, INT32_MIN, true},
+      {CellType::I32, -2, {0xFE, 0xFF, 0xFF, 0xFF}, -2, true},
+      {CellType::M32, std::int64_t{1} << 40, {0xFF, 0xFF, 0x7F, 0xFF}, INT32_MAX, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.value);
     Bytes img(200, 0xEE);
-    ASSERT_TRUE(WriteValue(img, 100, row.type, row.value));
+    ASSERT_TRUE(WriteValue(img, 100, row.type, row.value, row.isSigned));
     EXPECT_EQ(Bytes(img.begin() + 100, img.begin() + 100 + static_cast<long>(row.stored.size())), row.stored);
     EXPECT_EQ(img[99], 0xEE);
     EXPECT_EQ(img[100 + row.stored.size()], 0xEE);
-    EXPECT_EQ(ReadValue(img, 100, row.type), row.readBack);
+    EXPECT_EQ(ReadValue(img, 100, row.type, row.isSigned), row.readBack);
   }
 }
 

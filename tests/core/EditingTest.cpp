@@ -11,7 +11,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(Editing, StepArithmeticWithClampingWrite) {
-  struct Row { CellType type; std::int64_t before; int step; EditMode mode; std::int64_t after; };
+  struct Row { CellType type; std::int64_t before; int step; EditMode mode; std::int64_t after; bool isSigned = false; };
   const Row rows[] = {
       {CellType::N, 3, 3, EditMode::Percent, 3},          // 309 / 100 truncates
       {CellType::N, 200, 3, EditMode::Percent, 206},
@@ -29,11 +29,19 @@ TEST(Editing, StepArithmeticWithClampingWrite) {
       {CellType::M16, 65535, 1, EditMode::Bit, 65535},
       {CellType::I16, 7, -3, EditMode::Bit, 4},
       {CellType::N, 0, 1000, EditMode::Percent, 0},
+      // Signed cells step across zero and clamp at the signed ends, never wrap.
+      {CellType::N, 2, -5, EditMode::Bit, -3, true},
+      {CellType::N, -120, -20, EditMode::Bit, -128, true},
+      {CellType::N, 120, 20, EditMode::Bit, 127, true},
+      {CellType::N, -50, 10, EditMode::Percent, -55, true},  // a percent step keeps the sign
+      {CellType::M16, -32000, -10, EditMode::Percent, -28800, true},
+      {CellType::I16, -1, -32768, EditMode::Bit, -32768, true},
+      {CellType::I16, 32767, 1, EditMode::Bit, 32767, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.before << " step " << row.step
                                     << (row.mode == EditMode::Bit ? " Bit" : " %"));
-    const MapLayout m{4, 1, 1, row.type};
+    const MapLayout m{4, 1, 1, row.type, row.isSigned};
     Bytes img(8, 0);
     ASSERT_TRUE(WriteCell(img, m, 1, row.before));
     ChangeCell(img, img, m, 1, row.step, row.mode);

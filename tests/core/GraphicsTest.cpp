@@ -295,11 +295,24 @@ TEST_F(GraphicsTest, SurfaceNeedsFlagAndImage) {
   SetImage(images, ImageKind::Original, {10, 10, 10, 10});
   flags.TuningZeigen = true;  // set, but no tuning image
   flags.OriginalZeigen = false;  // image, but hidden
+  ASSERT_TRUE(flags.VergleichZeigen);  // on from the start, but no comparison image
   RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
   EXPECT_EQ(canvas.LineCount(colours::White), 0u);
   EXPECT_EQ(canvas.LineCount(colours::Lime), 0u);
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 0u);
   EXPECT_EQ(scene->Original.Modellpunkte[1].y, 0);
   EXPECT_EQ(scene->Tuning.Modellpunkte[1].y, 0);
+
+  images.VergleichPuffer = {20, 20, 20, 20, 0};
+  images.VergleichGroesse = 4;
+  flags.VergleichZeigen = false;  // image, but hidden
+  RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 0u);
+  EXPECT_EQ(scene->Vergleich.Modellpunkte[1].y, 0);
+  flags.VergleichZeigen = true;
+  RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 4u);
+  EXPECT_EQ(scene->Vergleich.Modellpunkte[1].y, 40);
 }
 
 TEST_F(GraphicsTest, MapPastImageEndReadsOnlyInside) {
@@ -463,12 +476,15 @@ TEST_F(GraphicsTest, LayerOrderColoursAndTexts) {
   colours_.background = colours::Silver;
   SetImage(images, ImageKind::Tuning, std::vector<std::uint8_t>(16, 1));
   SetImage(images, ImageKind::Original, std::vector<std::uint8_t>(16, 2));
+  images.VergleichPuffer.assign(17, 3);
+  images.VergleichGroesse = 16;
   const ActiveMap m = MakeMap(3, 2, "N");
   RedrawView(*scene, trig, view, flags, m, images, colours_, canvas);
   ASSERT_FALSE(canvas.Calls().empty());
   EXPECT_EQ(canvas.Calls().front().op, RecordingCanvas::Op::Erase);
   EXPECT_EQ(canvas.Erases(), std::vector<Rgb>{colours::Silver});
-  const std::vector<Rgb> pens = {colours::Yellow, colours::Gray, colours::White, colours::Lime, colours::Red};
+  const std::vector<Rgb> pens = {colours::Yellow, colours::Gray, colours::Fuchsia,
+                                 colours::White,  colours::Lime, colours::Red};
   EXPECT_EQ(canvas.PenSequence(), pens);
   EXPECT_EQ(canvas.LineCount(colours::Yellow), 3u);
   EXPECT_EQ(canvas.LineCount(colours::Red), 3u);
@@ -674,11 +690,14 @@ TEST_F(GraphicsChartTest, AxesByCorner) {
 TEST_F(GraphicsChartTest, LayerOrder) {
   SetImage(images, ImageKind::Tuning, std::vector<std::uint8_t>(9, 1));
   SetImage(images, ImageKind::Original, std::vector<std::uint8_t>(9, 2));
+  images.VergleichPuffer.assign(10, 3);
+  images.VergleichGroesse = 9;
   colours_.background = colours::White;
   DrawCurveChart(*scene, flags, MakeMap(1, 9, "N", 0, 1), images, colours_, canvas);
   EXPECT_EQ(canvas.Calls().front().op, RecordingCanvas::Op::Erase);
   EXPECT_EQ(canvas.Erases(), std::vector<Rgb>{colours::White});
-  const std::vector<Rgb> pens = {colours::Gray, colours::White, colours::Lime, colours::Yellow};
+  const std::vector<Rgb> pens = {colours::Gray, colours::Fuchsia, colours::White, colours::Lime, colours::Yellow};
+  EXPECT_EQ(canvas.LineCount(colours::Fuchsia), 8u);
   EXPECT_EQ(canvas.PenSequence(), pens);
 }
 

@@ -100,23 +100,23 @@ class EditingWindowTest : public QObject {
   void scopeGroupsExcludeEachOther() {
     Fixture f;
     f.m->SpeedButton16->click();  // ZD
-    QVERIFY(f.m->SpeedButton16->isDown());
-    QVERIFY(!f.m->SpeedButton12->isDown() && !f.m->SpeedButton15->isDown());
+    QVERIFY(f.m->SpeedButton16->isChecked());
+    QVERIFY(!f.m->SpeedButton12->isChecked() && !f.m->SpeedButton15->isChecked());
     f.m->SpeedButton16->click();  // the view modes may not all be up yet
-    QVERIFY(f.m->SpeedButton16->isDown());
+    QVERIFY(f.m->SpeedButton16->isChecked());
     f.m->SpeedButton14->click();  // R1
-    QVERIFY(f.m->SpeedButton14->isDown());
+    QVERIFY(f.m->SpeedButton14->isChecked());
     f.m->SpeedButton14->click();
-    QVERIFY(!f.m->SpeedButton14->isDown());
+    QVERIFY(!f.m->SpeedButton14->isChecked());
     f.m->SpeedButton14->click();
     f.m->SpeedButton15->click();  // AW releases R1 and the view modes
-    QVERIFY(f.m->SpeedButton15->isDown());
-    QVERIFY(!f.m->SpeedButton14->isDown() && !f.m->SpeedButton16->isDown());
+    QVERIFY(f.m->SpeedButton15->isChecked());
+    QVERIFY(!f.m->SpeedButton14->isChecked() && !f.m->SpeedButton16->isChecked());
     f.m->SpeedButton12->click();
-    QVERIFY(f.m->SpeedButton12->isDown() && !f.m->SpeedButton15->isDown());
+    QVERIFY(f.m->SpeedButton12->isChecked() && !f.m->SpeedButton15->isChecked());
     f.m->SpeedButton17->click();  // SR, and after 1W a second click lets it up
     f.m->SpeedButton17->click();
-    QVERIFY(!f.m->SpeedButton17->isDown());
+    QVERIFY(!f.m->SpeedButton17->isChecked());
   }
 
   void clickRaisesOneCellByPercent() {
@@ -206,7 +206,7 @@ class EditingWindowTest : public QObject {
     f.clickCell(5);
     QCOMPARE(int(f.tun(0x100 + 4)), 150);
     f.m->SpeedButton14->click();  // R1
-    QVERIFY(!f.m->SpeedButton12->isDown());
+    QVERIFY(!f.m->SpeedButton12->isChecked());
     f.clickCell(5);
     QCOMPARE(int(f.tun(0x100 + 4)), 100);
     // "M32" maps: edits and the single-value reset change nothing
@@ -260,7 +260,7 @@ class EditingWindowTest : public QObject {
     // "No" changes nothing but releases R1
     f.seam.answers.enqueue(false);
     f.m->SpeedButton9->click();
-    QVERIFY(!f.m->SpeedButton14->isDown());
+    QVERIFY(!f.m->SpeedButton14->isChecked());
     QCOMPARE(int(f.tun(0x1000)), 103);
     QCOMPARE(f.seam.boxes.last().text, QStringLiteral("Wollten Sie das ganze aktive Kennfeld zurücksetzen?"));
     f.seam.answers.enqueue(true);

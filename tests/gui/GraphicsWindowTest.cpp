@@ -156,7 +156,7 @@ class GraphicsWindowTest : public QObject {
     f.m->RedirectDrawing(&canvas);
     f.m->SpeedButton21->click();  // SG
     QVERIFY(f.m->Tabelle1->isChecked() && !f.m->N3DGrafik1->isChecked());
-    QVERIFY(f.m->SpeedButton21->isDown() && !f.m->SpeedButton20->isDown());
+    QVERIFY(f.m->SpeedButton21->isChecked() && !f.m->SpeedButton20->isChecked());
     QCOMPARE(canvas.Erases().size(), std::size_t{1});
     canvas.Clear();
     f.m->SpeedButton22->click();  // KS: the window is not cleared

@@ -58,11 +58,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(m->windowTitle(), QStringLiteral("Orvanta 2000"));
     QVERIFY(!m->SpeedButton4->isEnabled());
     QVERIFY(!m->SpeedButton5->isEnabled());
-    QVERIFY(m->SpeedButton12->isDown());
+    QVERIFY(m->SpeedButton12->isChecked());
     QVERIFY(!m->SpeedButton13->isEnabled());
-    QVERIFY(m->SpeedButton20->isDown());
+    QVERIFY(m->SpeedButton20->isChecked());
     for (auto* b : {m->SpeedButton14, m->SpeedButton15, m->SpeedButton16, m->SpeedButton17, m->SpeedButton19})
-      QVERIFY(!b->isDown());
+      QVERIFY(!b->isChecked());
     QCOMPARE(m->SpinEdit1->value(), 3);
     QCOMPARE(m->SpinEdit1->minimum(), -100);
     QCOMPARE(m->SpinEdit1->maximum(), 1000);

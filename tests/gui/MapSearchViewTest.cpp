@@ -171,7 +171,7 @@ class MapSearchViewTest : public QObject {
     QSignalSpy spy(f.view, &MapSearchView::searchFinished);
     f.main->Bit81->trigger();
     QVERIFY(f.view->isVisible());
-    QVERIFY(f.main->SpeedButton22->isDown());
+    QVERIFY(f.main->SpeedButton22->isChecked());
     QCOMPARE(f.view->SuchTyp->currentText(), QStringLiteral("8 Bit"));
     QVERIFY(spy.wait(kWait) || spy.count() > 0);
     QVERIFY(RowOf(f.view->SuchErgebnis, "0x001000") >= 0);
