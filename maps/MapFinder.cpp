@@ -719,15 +719,33 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
     if (share > 0.3) h.score *= 1.0 - share;
   }
-  std::vector<Found> kept = Merge(std::move(all), headerSpans);
+  std::vector<ByteSpan> sureSpans;
+  for (const ByteSpan& h : headerSpans)
+    if (h.sure) sureSpans.push_back(h);
+  std::vector<Found> kept = Merge(std::move(all), sureSpans);
+  // A header candidate that is not sure of itself gives way to a table found by
+  // its values that takes a quarter of it.
+  auto shares = [](const Found& k, const MapCandidate& h) {
+    const std::int64_t shared = std::min(k.offset + k.bytes, h.offset + h.ByteSize()) - std::max(k.offset, h.offset);
+    return shared > 0 && shared * 4 >= std::min(k.bytes, h.ByteSize());
+  };
+  std::vector<std::int64_t> unsure;
+  for (const ByteSpan& h : headerSpans)
+    if (!h.sure) unsure.push_back(h.values);
+  std::sort(unsure.begin(), unsure.end());
+  headed.erase(std::remove_if(headed.begin(), headed.end(),
+                              [&](const MapCandidate& h) {
+                                if (!std::binary_search(unsure.begin(), unsure.end(), h.offset)) return false;
+                                return std::any_of(kept.begin(), kept.end(), [&](const Found& k) {
+                                  return k.score >= kDefaultMinScore && shares(k, h);
+                                });
+                              }),
+               headed.end());
   std::vector<MapCandidate> out = headed;
   out.reserve(out.size() + kept.size());
   for (const Found& k : kept) {
     // Nor may it take a quarter of a header candidate's values.
-    const bool clash = std::any_of(headed.begin(), headed.end(), [&](const MapCandidate& h) {
-      const std::int64_t shared = std::min(k.offset + k.bytes, h.offset + h.ByteSize()) - std::max(k.offset, h.offset);
-      return shared > 0 && shared * 4 >= std::min(k.bytes, h.ByteSize());
-    });
+    const bool clash = std::any_of(headed.begin(), headed.end(), [&](const MapCandidate& h) { return shares(k, h); });
     if (clash) continue;
     MapCandidate c;
     c.offset = k.offset;

@@ -12,6 +12,8 @@ namespace {
 
 // Largest count a header may give; larger ones are not believed.
 constexpr int kMaxCount = 64;
+// Bytes that may lie between a short curve and the entry that vouches for it.
+constexpr std::int64_t kNeighbourGap = 16;
 
 double Roughness(const std::int32_t* v, int cols, int rows) {
   std::int32_t lo = v[0], hi = v[0];
@@ -403,15 +405,22 @@ bool Strong(const Entry& e) {
 }
 
 void MarkStrongNeighbours(std::vector<Entry>& all) {
-  std::unordered_map<std::int64_t, int> starts, ends;
+  // Entries sure of themselves, by start and by end; a short gap (a few scalar
+  // values or a pad) may lie between neighbours of one calibration area.
+  std::vector<std::int64_t> starts, ends;
   for (const Entry& e : all) {
     if (!Strong(e)) continue;
-    starts[e.from] = 1;
-    ends[e.end] = 1;
+    starts.push_back(e.from);
+    ends.push_back(e.end);
   }
+  std::sort(starts.begin(), starts.end());
+  std::sort(ends.begin(), ends.end());
+  auto within = [](const std::vector<std::int64_t>& v, std::int64_t lo, std::int64_t hi) {
+    const auto it = std::lower_bound(v.begin(), v.end(), lo);
+    return it != v.end() && *it <= hi;
+  };
   for (Entry& e : all) {
-    e.strongNeighbour = starts.count(e.end) || (e.end % 2 && starts.count(e.end + 1)) || ends.count(e.from) ||
-                        (e.from % 2 == 0 && ends.count(e.from - 1));
+    e.strongNeighbour = within(starts, e.end, e.end + kNeighbourGap) || within(ends, e.from - kNeighbourGap, e.from);
   }
 }
 
@@ -492,7 +501,10 @@ std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, co
     }
     if (clash) continue;
     taken[e.from] = e.end;
-    if (occupied) occupied->push_back({e.from, e.end});
+    if (occupied) {
+      const bool shortCurve = e.c.rows == 1 && e.c.columns <= 6;
+      occupied->push_back({e.from, e.end, e.c.offset, !shortCurve || e.fwd + e.bwd - 1 >= 3});
+    }
     if (e.listable) out.push_back(e.c);
   }
   return out;

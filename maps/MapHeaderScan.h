@@ -25,6 +25,8 @@ namespace orv {
 struct ByteSpan {
   std::int64_t from = 0;
   std::int64_t to = 0;
+  std::int64_t values = 0;  // offset of its first value cell
+  bool sure = true;         // false: a short curve vouched for by a neighbour only
 };
 
 enum class ByteOrder { Unknown, Little, Big };
@@ -33,6 +35,7 @@ enum class ByteOrder { Unknown, Little, Big };
 // overlapping each other. Scores are on the scale of FindMaps. `occupied`
 // (optional) receives the ranges of all believed entries, also of those the
 // options do not list, so that no other search reports their bytes again.
+// Entries that are not sure give way to a table found by its values.
 // `byteOrder` (optional) receives the order of the image's 16-bit headers when
 // many of them agree on it.
 std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
