@@ -672,6 +672,9 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
 
   // Tables with a header in front are recognised exactly first.
   std::vector<ByteSpan> headerSpans;
+  // The header search takes about a tenth of the time.
+  constexpr double kHeaderShare = 0.1;
+  if (progress) progress(0.0);
   ByteOrder order = ByteOrder::Unknown;
   std::vector<MapCandidate> headed = FindHeaderMaps(image, options, cancel, &headerSpans, &order);
   // An image keeps one byte order throughout: once its headers tell it, 16-bit
@@ -688,9 +691,9 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   double done = 0;
   auto report = [&] {
     done += 1;
-    if (progress) progress(std::min(1.0, done / total));
+    if (progress) progress(std::min(1.0, kHeaderShare + (1.0 - kHeaderShare) * done / total));
   };
-  if (progress) progress(0.0);
+  if (progress) progress(kHeaderShare);
   for (const Plan& p : plans) {
     if (finder.Cancelled()) break;
     const Stream s = Decode(image, p.type, p.phase);

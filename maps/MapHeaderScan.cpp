@@ -12,6 +12,8 @@ namespace {
 
 // Largest count a header may give; larger ones are not believed.
 constexpr int kMaxCount = 64;
+// Most entries collected before the search stops.
+constexpr std::size_t kMaxEntries = 1'000'000;
 // Bytes that may lie between a short curve and the entry that vouches for it.
 constexpr std::int64_t kNeighbourGap = 16;
 
@@ -117,13 +119,18 @@ bool ContinuesAxis(const Reader& rd, std::int64_t axisEnd, int width, int axisCo
 }
 
 // The values of a block, unsigned and as two's complement; the better reading wins.
+// Also what is left of the work allowed: an image that is nothing but headers
+// must not cost more than a bounded multiple of its size.
 struct Values {
   std::vector<std::int32_t> u, s;
+  std::int64_t budget = 0;  // value cells that may still be judged
+  bool Spent(std::size_t entries) const { return budget <= 0 || entries >= kMaxEntries; }
 };
 
 double BestQuality(const Reader& rd, std::int64_t at, int width, int cols, int rows, Values& scratch,
                    bool* isSigned) {
   const int cells = cols * rows;
+  scratch.budget -= cells;
   scratch.u.resize(static_cast<std::size_t>(cells));
   scratch.s.resize(static_cast<std::size_t>(cells));
   bool anyHigh = false;
@@ -177,13 +184,13 @@ bool DeltaAxis(std::span<const std::uint8_t> b, std::int64_t at, int n) {
   return true;
 }
 
-void ScanMotronic8(std::span<const std::uint8_t> b, const FinderOptions& o, std::vector<Entry>& out,
+void ScanMotronic8(std::span<const std::uint8_t> b, std::vector<Entry>& out, Values& scratch,
                    const std::atomic<bool>* cancel) {
   const std::int64_t n = static_cast<std::int64_t>(b.size());
   const Reader rd{b, n, false};
-  Values scratch;
   for (std::int64_t i = 0; i + 4 <= n; ++i) {
     if ((i & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
+    if (scratch.Spent(out.size())) return;
     const int n1 = b[static_cast<std::size_t>(i + 1)];
     if (n1 < 2 || n1 > kMaxCount) continue;
     const std::uint8_t input = b[static_cast<std::size_t>(i)];
@@ -227,7 +234,6 @@ void ScanMotronic8(std::span<const std::uint8_t> b, const FinderOptions& o, std:
         emit(j + 2 + n2, n2, n1, j + 2, a1);
     }
   }
-  (void)o;
 }
 
 // ---------------------------------------------------------------- 16-bit inline headers
@@ -250,10 +256,10 @@ int AxisKind(const Reader& rd, std::int64_t at, int count, int width) {
   return 0;
 }
 
-void Scan16(std::span<const std::uint8_t> b, bool be, std::vector<Entry>& out, const std::atomic<bool>* cancel) {
+void Scan16(std::span<const std::uint8_t> b, bool be, std::vector<Entry>& out, Values& scratch,
+            const std::atomic<bool>* cancel) {
   const std::int64_t n = static_cast<std::int64_t>(b.size());
   const Reader rd{b, n, be};
-  Values scratch;
   auto axisRef = [&](std::int64_t at, int count, int width, int kind) {
     AxisRef a;
     a.offset = at;
@@ -303,6 +309,7 @@ void Scan16(std::span<const std::uint8_t> b, bool be, std::vector<Entry>& out, c
   };
   for (std::int64_t i = 0; i + 4 <= n; ++i) {
     if ((i & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
+    if (scratch.Spent(out.size())) return;
     const bool even = i % 2 == 0;
     // Map, dimensions as two bytes; curve, count as a byte with a zero pad.
     const int b0 = b[static_cast<std::size_t>(i)], b1 = b[static_cast<std::size_t>(i + 1)];
@@ -450,11 +457,13 @@ std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, co
                                          const std::atomic<bool>* cancel, std::vector<ByteSpan>* occupied,
                                          ByteOrder* byteOrder) {
   std::vector<Entry> all;
-  ScanMotronic8(image, options, all, cancel);
+  Values scratch;
+  scratch.budget = 48 * static_cast<std::int64_t>(image.size()) + 4'000'000;
+  ScanMotronic8(image, all, scratch, cancel);
   const std::size_t eightEnd = all.size();
-  Scan16(image, false, all, cancel);
+  Scan16(image, false, all, scratch, cancel);
   const std::size_t leEnd = all.size();
-  Scan16(image, true, all, cancel);
+  Scan16(image, true, all, scratch, cancel);
   CountChains(all);
   MarkStrongNeighbours(all);
 
