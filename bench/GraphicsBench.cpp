@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "graphics/PointKernels.h"
@@ -75,8 +76,9 @@ const char* WidthName(kernels::Width w) {
 }
 
 // Build, rotate, zoom, pan and project both surfaces of a 64 x 64 map, with the
-// loops at the width of the argument (0 one point at a time, 1 AVX2, 2 AVX-512;
-// a width the processor lacks is skipped).
+// loops at the width of the first argument (0 one point at a time, 1 AVX2,
+// 2 AVX-512; a width the processor lacks is skipped), of unsigned (second
+// argument 0) or signed cells (1).
 void BM_PointChain64x64(benchmark::State& state) {
   const auto wanted = static_cast<kernels::Width>(state.range(0));
   if (kernels::Use(wanted) != wanted) {
@@ -84,8 +86,9 @@ void BM_PointChain64x64(benchmark::State& state) {
     kernels::Use(kernels::Widest());
     return;
   }
-  state.SetLabel(WidthName(wanted));
   Setup s;
+  s.map.KfSigned = state.range(1) != 0;
+  state.SetLabel(std::string(WidthName(wanted)) + (s.map.KfSigned ? " signed" : ""));
   s.flags.BodengitterZeigen = s.flags.KreuzZeigen = false;
   int turn = 0;
   for (auto _ : state) {
@@ -102,7 +105,7 @@ void BM_PointChain64x64(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 2 * 4096);
   kernels::Use(kernels::Widest());
 }
-BENCHMARK(BM_PointChain64x64)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_PointChain64x64)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
 
 // The whole redraw with grid and cross; the canvas only counts.
 void BM_RedrawView64x64(benchmark::State& state) {

@@ -1,5 +1,6 @@
 #include "dialogs/Drehzdef.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -14,6 +15,7 @@
 #include "app/Main.h"
 #include "app/QtText.h"
 #include "app/Seams.h"
+#include "maps/CellFormat.h"
 #include "maps/RevLimiter.h"
 #include "project/HexText.h"
 #include "project/NumberText.h"
@@ -40,6 +42,8 @@ TSpeedlimitdef::TSpeedlimitdef(TMainM& main)
   ComboBox2->setInsertPolicy(QComboBox::NoInsert);
   for (const auto& t : orv::kLimiterTypes) ComboBox2->addItem(QString::fromUtf8(t.text));
   ComboBox2->setCurrentIndex(0);
+  CheckBoxVorzeichen = new QCheckBox(QStringLiteral("Vorzeichen"), this);
+  CheckBoxVorzeichen->setObjectName(QStringLiteral("CheckBoxVorzeichen"));
   Label1->setBuddy(Edit1);
   Label2->setBuddy(Edit2);
   Label3->setBuddy(ComboBox2);
@@ -54,6 +58,7 @@ TSpeedlimitdef::TSpeedlimitdef(TMainM& main)
   grid->addWidget(Edit2, 1, 1);
   grid->addWidget(Label3, 2, 0);
   grid->addWidget(ComboBox2, 2, 1);
+  grid->addWidget(CheckBoxVorzeichen, 3, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(Button1);
@@ -121,6 +126,8 @@ void TSpeedlimitdef::Load() {
       orv::FormatGeneral(r.get(orv::fld::Faktor), sep.size() == 1 ? sep.at(0).toLatin1() : '.')));
   const int i = orv::LimiterTypeIndex(r.get(orv::fld::KennfeldTyp));
   if (i >= 0) ComboBox2->setCurrentIndex(i);
+  // Marks this program does not know read as unsigned.
+  CheckBoxVorzeichen->setChecked(orv::ReadCellFormatMarks(r).marks.signedCells);
 }
 
 bool TSpeedlimitdef::StoreDefinition() {
@@ -146,6 +153,9 @@ bool TSpeedlimitdef::StoreDefinition() {
   r.set(orv::fld::Anfangsadresse, orv::FormatHex(orv::ParseHex(address)));
   r.set(orv::fld::Faktor, *faktor);
   r.set(orv::fld::KennfeldTyp, orv::kLimiterTypes[typ].code);
+  orv::CellFormatMarks marks = orv::ReadCellFormatMarks(r).marks;
+  marks.signedCells = CheckBoxVorzeichen->isChecked();
+  orv::WriteCellFormatMarks(r, marks);  // an unchanged sign keeps the record's spare bytes
   Main.db.SatzSchreiben(0);
   return true;
 }

@@ -4,6 +4,7 @@
 #include "dialogs/ActivationGate.h"
 #include "dialogs/FormBase.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -18,6 +19,7 @@ class TSpeedlimitdef : public orv::ui::FormBase {
   QLineEdit* Edit1 = nullptr;     // "Adresse in Hex:"
   QLineEdit* Edit2 = nullptr;     // "Faktor:"
   QComboBox* ComboBox2 = nullptr; // "Typ:"
+  QCheckBox* CheckBoxVorzeichen = nullptr;  // "Vorzeichen": the value is signed
   QPushButton* Button1 = nullptr; // "OK"
   QPushButton* Button2 = nullptr; // "Abbrechen"
 
@@ -29,7 +31,7 @@ class TSpeedlimitdef : public orv::ui::FormBase {
 
   // Fills the fields from record 0 (nothing without a database or record).
   void Load();
-  // Checks the fields and writes address, factor and type into record 0;
+  // Checks the fields and writes address, factor, type and sign into record 0;
   // false (after a warning) when a field cannot be stored.
   bool StoreDefinition();
 

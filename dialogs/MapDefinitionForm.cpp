@@ -87,7 +87,7 @@ std::string Unclipped(const QString& now, const std::string& shownCp1252, int ma
 
 MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString& caption, bool labelsFallBack)
     : FormBase(main, objectName, caption, BorderIcons::CloseOnly), labelsFallBack_(labelsFallBack) {
-  resize(530, 380);
+  resize(680, 380);
   const QStringList dims{QStringLiteral("1"),  QStringLiteral("2"),  QStringLiteral("4"),
                          QStringLiteral("8"),  QStringLiteral("16"), QStringLiteral("32"),
                          QStringLiteral("64"), QStringLiteral("128"), QStringLiteral("256")};
@@ -171,6 +171,38 @@ MapFormBase::MapFormBase(TMainM& main, const QString& objectName, const QString&
   Button2->setObjectName(QStringLiteral("Button2"));
   Button2->setGeometry(415, 330, 95, 25);
   Button2->setAutoDefault(false);
+
+  // The cell format: the sign beside the type box, the axis cells' formats in a
+  // group beside the cross, the note on unknown marks below it.
+  CheckBoxVorzeichen = MakeCheck(this, "CheckBoxVorzeichen", QStringLiteral("Vorzeichen"), 524, 28);
+  GroupBoxAchsTyp = new QGroupBox(QStringLiteral("Zellformat der Achsen"), this);
+  GroupBoxAchsTyp->setObjectName(QStringLiteral("GroupBoxAchsTyp"));
+  GroupBoxAchsTyp->setGeometry(524, 108, 144, 199);
+  QStringList axisTypes;
+  for (const AxisTypeEntry& t : kAxisTypes)
+    axisTypes << QString::fromUtf8(t.text.data(), static_cast<int>(t.text.size()));
+  auto axisType = [&](const char* name, int y) {
+    auto* c = new QComboBox(GroupBoxAchsTyp);
+    c->setObjectName(QString::fromLatin1(name));
+    c->addItems(axisTypes);
+    c->setCurrentIndex(0);
+    c->setGeometry(10, y, 124, 21);
+    return c;
+  };
+  LabelXAchsTyp = MakeLabel(GroupBoxAchsTyp, "LabelXAchsTyp", QStringLiteral("X-Achse:"), 10, 24);
+  ComboBoxXAchsTyp = axisType("ComboBoxXAchsTyp", 40);
+  CheckBoxXAchsVorzeichen = MakeCheck(GroupBoxAchsTyp, "CheckBoxXAchsVorzeichen", QStringLiteral("Vorzeichen"), 10, 66);
+  LabelYAchsTyp = MakeLabel(GroupBoxAchsTyp, "LabelYAchsTyp", QStringLiteral("Y-Achse:"), 10, 104);
+  ComboBoxYAchsTyp = axisType("ComboBoxYAchsTyp", 120);
+  CheckBoxYAchsVorzeichen = MakeCheck(GroupBoxAchsTyp, "CheckBoxYAchsVorzeichen", QStringLiteral("Vorzeichen"), 10, 146);
+  LabelXAchsTyp->setBuddy(ComboBoxXAchsTyp);
+  LabelYAchsTyp->setBuddy(ComboBoxYAchsTyp);
+  LabelZellformat = new QLabel(QStringLiteral("Unbekannte Zellformat-Angaben: als vorzeichenlos gelesen"), this);
+  LabelZellformat->setObjectName(QStringLiteral("LabelZellformat"));
+  LabelZellformat->setWordWrap(true);
+  LabelZellformat->setGeometry(524, 312, 144, 64);
+  LabelZellformat->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  LabelZellformat->setVisible(false);
 
   // States shared by both forms.
   Edit1->setVisible(false);
@@ -307,6 +339,7 @@ void MapFormBase::Reset() {
   Edit7->setVisible(false);
   Edit8->clear();
   Edit8->setVisible(false);
+  ShowMarks({}, false);
   // Nothing of a previous load is kept for unchanged long texts.
   shown_ = orv::MapDefinition{};
 }
@@ -350,7 +383,17 @@ void MapFormBase::ShowValues(const orv::MapDefinition& d) {
   }
   Edit1->setText(FromCp1252(d.Address));
   ComboBox2->setCurrentIndex(typeIndex < 0 ? 0 : typeIndex);
+  ShowMarks(d.Marks, d.UnknownMarks);
   SelectCorner(d.Corner);
+}
+
+void MapFormBase::ShowMarks(const orv::CellFormatMarks& marks, bool unknown) {
+  CheckBoxVorzeichen->setChecked(marks.signedCells);
+  ComboBoxXAchsTyp->setCurrentIndex(orv::AxisTypeIndex(marks.x.type));
+  CheckBoxXAchsVorzeichen->setChecked(marks.x.isSigned);
+  ComboBoxYAchsTyp->setCurrentIndex(orv::AxisTypeIndex(marks.y.type));
+  CheckBoxYAchsVorzeichen->setChecked(marks.y.isSigned);
+  LabelZellformat->setVisible(unknown);
 }
 
 orv::MapDefinition MapFormBase::ReadValues() const {
@@ -379,6 +422,10 @@ orv::MapDefinition MapFormBase::ReadValues() const {
   d.XAddress = ToCp1252(Edit7->text());
   d.YAddress = ToCp1252(Edit8->text());
   d.Corner = Corner();
+  d.Marks.signedCells = CheckBoxVorzeichen->isChecked();
+  d.Marks.x = {orv::AxisTypeOfIndex(ComboBoxXAchsTyp->currentIndex()), CheckBoxXAchsVorzeichen->isChecked()};
+  d.Marks.y = {orv::AxisTypeOfIndex(ComboBoxYAchsTyp->currentIndex()), CheckBoxYAchsVorzeichen->isChecked()};
+  d.UnknownMarks = shown_.UnknownMarks;
   return d;
 }
 

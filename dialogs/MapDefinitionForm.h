@@ -65,6 +65,16 @@ class MapFormBase : public FormBase {
   QLabel* Label13 = nullptr;  // "Hex.-Adresse:"
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
+  // ---- cell format, in a column of its own right of the controls above
+  QCheckBox* CheckBoxVorzeichen = nullptr;       // "Vorzeichen": the map's cells are signed
+  QGroupBox* GroupBoxAchsTyp = nullptr;           // "Zellformat der Achsen"
+  QLabel* LabelXAchsTyp = nullptr;                // "X-Achse:"
+  QComboBox* ComboBoxXAchsTyp = nullptr;          // "wie Kennfeld", "8 Bit", ... "32 Bit Intel"
+  QCheckBox* CheckBoxXAchsVorzeichen = nullptr;   // "Vorzeichen" of the X axis cells
+  QLabel* LabelYAchsTyp = nullptr;                // "Y-Achse:"
+  QComboBox* ComboBoxYAchsTyp = nullptr;
+  QCheckBox* CheckBoxYAchsVorzeichen = nullptr;
+  QLabel* LabelZellformat = nullptr;              // shown for marks this program does not know
 
   // ---- control rules
   void ComboBox1Change();  // emptied name -> "Automatisch"
@@ -83,7 +93,8 @@ class MapFormBase : public FormBase {
   void RadioButton4Click();
 
   // Address "0", name "Automatisch", type "8 Bit", dimensions "16", labels
-  // "Automatisch", address fields emptied and hidden, "Adressbeschriftung" off.
+  // "Automatisch", address fields emptied and hidden, "Adressbeschriftung" off;
+  // with the type, the cell format: unsigned, axes "wie Kennfeld".
   void Reset();
 
   // Checked corner 1..4, 0 for none.
@@ -104,6 +115,8 @@ class MapFormBase : public FormBase {
 
  private:
   void ShowSides(bool left, bool top, bool right, bool bottom);
+  // The cell format controls; `unknown` shows the note on unknown marks.
+  void ShowMarks(const orv::CellFormatMarks& marks, bool unknown);
   void DimensionChange(QComboBox* box);
   bool labelsFallBack_;
 };

@@ -80,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   m.KfYDim = in.ConsumeIntegralInRange<int>(1, 64);
   m.KfZellen = in.ConsumeBool() ? m.KfXDim * m.KfYDim : in.ConsumeIntegralInRange<int>(-5, 5000);
   m.KfTyp = kCodes[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kCodes) - 1)];
+  m.KfSigned = in.ConsumeBool();
   m.KfKreuz = in.ConsumeIntegralInRange<int>(0, 5);
   m.KfAdresse = in.ConsumeIntegralInRange<std::int32_t>(-64, 9000);
   ImageSet img;

@@ -17,6 +17,9 @@ inline void Line(Canvas& canvas, int x1, int y1, int x2, int y2) {
   canvas.LineTo(x2, y2);
 }
 
+// Height of the zero line of a signed chart above the baseline.
+constexpr int kChartZero = 128;
+
 inline int Clip(std::int64_t v) {
   return static_cast<int>(
       std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -24,20 +27,19 @@ inline int Clip(std::int64_t v) {
 
 // Chart value 0 to 255 of point i: a byte as it is, 16-bit values div 256,
 // 32-bit values div 2^23. Codes we do not know read as two bytes, high first.
-// A cell outside the image reads as 0 and is not touched.
-int ChartValue(std::span<const std::uint8_t> image, std::int64_t start, CellType type, int i) {
-  switch (type) {
-    case CellType::N:
-      return static_cast<int>(ReadValue(image, start + i, CellType::N).value_or(0));
-    case CellType::I16:
-      return static_cast<int>(ReadValue(image, start + 2 * std::int64_t{i}, CellType::I16).value_or(0) / 256);
-    case CellType::M32:
-    case CellType::I32: {
-      const std::int64_t v = ReadValue(image, start + 4 * std::int64_t{i}, type).value_or(0);
-      return static_cast<int>(std::clamp<std::int64_t>(v / (std::int64_t{1} << 23), 0, 255));
-    }
-    default:
-      return static_cast<int>(ReadValue(image, start + 2 * std::int64_t{i}, CellType::M16).value_or(0) / 256);
+// Signed cells take the same 256 steps around zero, rounded down (a byte as it
+// is, 16-bit values / 256, 32-bit values / 2^24: -128 to 127), lifted by 128
+// so that zero stands on the chart's middle line. A cell outside the image
+// reads as 0 and is not touched.
+int ChartValue(std::span<const std::uint8_t> image, std::int64_t start, CellType type, bool isSigned, int i) {
+  const int width = type == CellType::N ? 1 : type == CellType::M32 || type == CellType::I32 ? 4 : 2;
+  const CellType read = width == 2 && type != CellType::I16 ? CellType::M16 : type;
+  const std::int64_t v = ReadValue(image, start + width * std::int64_t{i}, read, isSigned).value_or(0);
+  if (isSigned) return kChartZero + static_cast<int>(v >> (width == 1 ? 0 : width == 2 ? 8 : 24));
+  switch (width) {
+    case 1: return static_cast<int>(v);
+    case 2: return static_cast<int>(v / 256);
+    default: return static_cast<int>(std::clamp<std::int64_t>(v / (std::int64_t{1} << 23), 0, 255));
   }
 }
 
@@ -66,6 +68,7 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
     for (int i = 0; i < n; ++i) Line(canvas, L + i * step, B, L + i * step, top);
     Line(canvas, L, B, right, B);
     Line(canvas, L, top, right, top);
+    if (m.KfSigned) Line(canvas, L, B - kChartZero, right, B - kChartZero);  // the zero line
   }
 
   const CellType type = CellTypeFromCode(m.KfTyp);
@@ -75,7 +78,7 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
   auto curve = [&](std::span<const std::uint8_t> image, Rgb pen) {
     canvas.SetPen(pen);
     for (int i = 0; i < n; ++i) {
-      const int x = L + i * step, y = Clip(std::int64_t{B} - ChartValue(image, start, type, i));
+      const int x = L + i * step, y = Clip(std::int64_t{B} - ChartValue(image, start, type, m.KfSigned, i));
       if (i == 0)
         canvas.MoveTo(x, y);
       else
@@ -89,7 +92,7 @@ void DrawCurveChart(Scene& s, const SceneFlags& f, const ActiveMap& m, const Ima
     canvas.SetPen(colours::White);
     const auto image = img.Tuning();
     for (int i = 0; i < n; ++i) {
-      const Point2i p{L + i * step, Clip(std::int64_t{B} - ChartValue(image, start, type, i))};
+      const Point2i p{L + i * step, Clip(std::int64_t{B} - ChartValue(image, start, type, m.KfSigned, i))};
       if (i == 0)
         canvas.MoveTo(p.x, p.y);
       else

@@ -43,11 +43,16 @@ inline Point2i ProjectOne(const Point3d& q, double d, int mx, int my) {
   return Point2i{RoundToInt(q.x * d / w) + mx, RoundToInt(-q.y * d / w) + my};
 }
 
+// Signed 16-bit values are shifted, not divided: the shift rounds down, so
+// -1 to -128 lie one step below the floor as 1 to 127 lie on it.
 inline int RawHeight(const std::uint8_t* b, CellBytes kind) {
   switch (kind) {
     case CellBytes::Byte: return b[0] * 2;
     case CellBytes::HighFirst16: return (b[0] * 256 + b[1]) / 128;
     case CellBytes::LowFirst16: return (b[1] * 256 + b[0]) / 128;
+    case CellBytes::SignedByte: return static_cast<std::int8_t>(b[0]) * 2;
+    case CellBytes::SignedHighFirst16: return static_cast<std::int16_t>(b[0] * 256 + b[1]) >> 7;
+    case CellBytes::SignedLowFirst16: return static_cast<std::int16_t>(b[1] * 256 + b[0]) >> 7;
   }
   return 0;
 }
@@ -66,7 +71,7 @@ void ProjectScalar(const Point3d* in, Point2i* out, std::size_t n, double d, int
 
 void SurfaceRowScalar(const std::uint8_t* cells, CellBytes kind, std::size_t n, const int* xs, int z, double factor,
                       Point3i* out) {
-  const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
+  const std::size_t width = BytesPerCell(kind);
   for (std::size_t c = 0; c < n; ++c)
     out[c] = Point3i{xs[c], TruncToInt(factor * RawHeight(cells + c * width, kind)), z};
 }
@@ -229,16 +234,19 @@ ORV_AVX2 void SurfaceRowAvx2(const std::uint8_t* cells, CellBytes kind, std::siz
   const __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut8.pick[0].data()));
   const __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut8.pick[1].data()));
   const __m256i p2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOut8.pick[2].data()));
-  const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
+  const std::size_t width = BytesPerCell(kind);
+  const bool highFirst = kind == CellBytes::HighFirst16 || kind == CellBytes::SignedHighFirst16;
   std::size_t c = 0;
   for (; c + 8 <= n; c += 8) {
     __m256i raw;
-    if (kind == CellBytes::Byte) {
-      raw = _mm256_slli_epi32(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cells + c))), 1);
+    if (width == 1) {
+      const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cells + c));
+      raw = _mm256_slli_epi32(IsSigned(kind) ? _mm256_cvtepi8_epi32(v) : _mm256_cvtepu8_epi32(v), 1);
     } else {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + 2 * c));
-      if (kind == CellBytes::HighFirst16) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
-      raw = _mm256_srli_epi32(_mm256_cvtepu16_epi32(v), 7);
+      if (highFirst) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+      raw = IsSigned(kind) ? _mm256_srai_epi32(_mm256_cvtepi16_epi32(v), 7)
+                           : _mm256_srli_epi32(_mm256_cvtepu16_epi32(v), 7);
     }
     const __m256i y = Stretch8(raw, k);
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xs + c));
@@ -364,16 +372,19 @@ ORV_AVX512 void SurfaceRowAvx512(const std::uint8_t* cells, CellBytes kind, std:
   const __m512i p0 = IndexI(kOut16.pick[0]), p1 = IndexI(kOut16.pick[1]), p2 = IndexI(kOut16.pick[2]);
   const auto m0 = static_cast<__mmask16>(kOut16.zmask[0]), m1 = static_cast<__mmask16>(kOut16.zmask[1]),
              m2 = static_cast<__mmask16>(kOut16.zmask[2]);
-  const std::size_t width = kind == CellBytes::Byte ? 1 : 2;
+  const std::size_t width = BytesPerCell(kind);
+  const bool highFirst = kind == CellBytes::HighFirst16 || kind == CellBytes::SignedHighFirst16;
   std::size_t c = 0;
   for (; c + 16 <= n; c += 16) {
     __m512i raw;
-    if (kind == CellBytes::Byte) {
-      raw = _mm512_slli_epi32(_mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + c))), 1);
+    if (width == 1) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + c));
+      raw = _mm512_slli_epi32(IsSigned(kind) ? _mm512_cvtepi8_epi32(v) : _mm512_cvtepu8_epi32(v), 1);
     } else {
       __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells + 2 * c));
-      if (kind == CellBytes::HighFirst16) v = _mm256_or_si256(_mm256_slli_epi16(v, 8), _mm256_srli_epi16(v, 8));
-      raw = _mm512_srli_epi32(_mm512_cvtepu16_epi32(v), 7);
+      if (highFirst) v = _mm256_or_si256(_mm256_slli_epi16(v, 8), _mm256_srli_epi16(v, 8));
+      raw = IsSigned(kind) ? _mm512_srai_epi32(_mm512_cvtepi16_epi32(v), 7)
+                           : _mm512_srli_epi32(_mm512_cvtepu16_epi32(v), 7);
     }
     const __m512i y = Stretch(raw, k);
     const __m512i x = _mm512_loadu_si512(xs + c);

@@ -48,8 +48,16 @@ void Zoom(const Point3d* in, Point3d* out, std::size_t n, double f);
 // (mx, my).
 void Project(const Point3d* in, Point2i* out, std::size_t n, double d, int mx, int my);
 
-// How a surface cell's bytes give its raw height (0 to 511).
-enum class CellBytes { Byte, HighFirst16, LowFirst16 };
+// How a surface cell's bytes give its raw height: unsigned cells 0 to 511 (a
+// byte times 2, a 16-bit value div 128); signed cells (two's complement) the
+// same scale around zero, -256 to 255 (a byte times 2, a 16-bit value divided
+// by 128 and rounded down), so zero is the floor and negative values lie below.
+enum class CellBytes { Byte, HighFirst16, LowFirst16, SignedByte, SignedHighFirst16, SignedLowFirst16 };
+
+inline constexpr bool IsSigned(CellBytes k) { return k >= CellBytes::SignedByte; }
+inline constexpr std::size_t BytesPerCell(CellBytes k) {
+  return k == CellBytes::Byte || k == CellBytes::SignedByte ? 1 : 2;
+}
 
 // Model points of n cells of one surface row, all of whose bytes lie at cells:
 // out[c] = (xs[c], height of cell c stretched by factor and cut toward zero, z).

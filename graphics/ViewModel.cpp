@@ -37,7 +37,8 @@ int SurfaceSlots(const ActiveMap& m) { return std::clamp<std::int32_t>(m.KfZelle
 
 constexpr int kCrossSlots = 9;
 
-// How a surface cell turns into a raw height (0 to 511).
+// How a surface cell turns into a raw height: 0 to 511 for unsigned cells,
+// -256 to 255 for signed ones (zero on the floor, negative values below it).
 enum class HeightKind { Byte, HighFirst16, LowFirst16, Wide32 };
 
 HeightKind HeightKindOf(CellType t) {
@@ -50,10 +51,19 @@ HeightKind HeightKindOf(CellType t) {
   }
 }
 
-constexpr kernels::CellBytes BytesOf(HeightKind k) {
-  return k == HeightKind::Byte ? kernels::CellBytes::Byte
-         : k == HeightKind::HighFirst16 ? kernels::CellBytes::HighFirst16
-                                        : kernels::CellBytes::LowFirst16;
+constexpr kernels::CellBytes BytesOf(HeightKind k, bool isSigned) {
+  using kernels::CellBytes;
+  if (k == HeightKind::Byte) return isSigned ? CellBytes::SignedByte : CellBytes::Byte;
+  if (k == HeightKind::HighFirst16) return isSigned ? CellBytes::SignedHighFirst16 : CellBytes::HighFirst16;
+  return isSigned ? CellBytes::SignedLowFirst16 : CellBytes::LowFirst16;
+}
+
+// Raw height of a 32-bit value: unsigned div 2^22 held within 0..511 (the codec
+// reads 32-bit cells as two's complement, so a set top bit holds at 0); signed
+// divided by 2^23 and rounded down, -256 to 255.
+inline int Wide32Height(std::int64_t v, bool isSigned) {
+  if (isSigned) return static_cast<int>(v >> 23);
+  return static_cast<int>(std::clamp<std::int64_t>(v / (std::int64_t{1} << 22), 0, 511));
 }
 
 // Model points of one surface from one image. A cell whose bytes are not all
@@ -66,11 +76,12 @@ void BuildSurface(PointSet<4096>& set, std::span<const std::uint8_t> image, cons
   constexpr std::int64_t width = K == HeightKind::Byte ? 1 : K == HeightKind::Wide32 ? 4 : 2;
   const int nx = m.KfXDim, ny = m.KfYDim;
   const std::int64_t first = m.KfAdresse;
+  const bool isSigned = m.KfSigned;
   if constexpr (K != HeightKind::Wide32) {
     if (first >= 0 && first + width * nx * ny <= size) {  // the usual case: whole rows at once
       for (int r = 0; r < ny; ++r)
-        kernels::SurfaceRow(bytes + first + width * nx * r, BytesOf(K), static_cast<std::size_t>(nx), xs, zs[r],
-                            factor, &set.Modellpunkte[static_cast<std::size_t>(nx * r + 1)]);
+        kernels::SurfaceRow(bytes + first + width * nx * r, BytesOf(K, isSigned), static_cast<std::size_t>(nx), xs,
+                            zs[r], factor, &set.Modellpunkte[static_cast<std::size_t>(nx * r + 1)]);
       return;
     }
   }
@@ -81,10 +92,9 @@ void BuildSurface(PointSet<4096>& set, std::span<const std::uint8_t> image, cons
     for (int c = 0; c < nx; ++c, ++k, offset += width) {
       int h = 0;
       if constexpr (K == HeightKind::Wide32) {
-        const std::int64_t v = ReadValue(image, offset, type).value_or(0);
-        h = static_cast<int>(std::clamp<std::int64_t>(v / (std::int64_t{1} << 22), 0, 511));
+        if (const auto v = ReadValue(image, offset, type, isSigned)) h = Wide32Height(*v, isSigned);
       } else if (offset >= 0 && offset + width <= size) {
-        kernels::SurfaceRow(bytes + offset, BytesOf(K), 1, &xs[c], z, factor, &set.Modellpunkte[k]);
+        kernels::SurfaceRow(bytes + offset, BytesOf(K, isSigned), 1, &xs[c], z, factor, &set.Modellpunkte[k]);
         continue;
       }
       set.Modellpunkte[k] = Point3i{xs[c], TruncToInt(factor * h), z};

@@ -39,9 +39,10 @@ MarksReading ReadCellFormatMarks(const TDatensatz& rec) {
 }
 
 void WriteCellFormatMarks(TDatensatz& rec, const CellFormatMarks& m) {
-  const MarksReading now = ReadCellFormatMarks(rec);
-  if (now.state == MarksState::Valid && now.marks == m) return;
-  if (now.state == MarksState::Absent && m.IsDefault()) return;
+  // A record that already reads as these marks keeps its bytes: a tagged record
+  // with the same marks, a record without the tag, or one whose marks this
+  // program does not know, given the default marks.
+  if (ReadCellFormatMarks(rec).marks == m) return;
   auto& b = rec.bytes;
   if (m.IsDefault()) {
     for (int i : {kTag0, kTag1, kFlags, kXAxis, kYAxis, kVersion}) b[i] = 0;

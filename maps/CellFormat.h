@@ -39,10 +39,10 @@ struct MarksReading {
 
 MarksReading ReadCellFormatMarks(const TDatensatz& rec);
 
-// Stores the marks. A record that already reads as these marks is left as it is,
-// and so is a record without the tag when the marks are the default ones, so an
-// unchanged save writes back every byte it read. Default marks over a tag clear
-// the six bytes.
+// Stores the marks. A record that already reads as these marks is left as it is:
+// a record without the tag, or with marks this program does not know, when the
+// marks are the default ones; so an unchanged save writes back every byte it
+// read. Default marks over valid marks clear the six bytes.
 void WriteCellFormatMarks(TDatensatz& rec, const CellFormatMarks& marks);
 
 // The axis's type with None resolved to the map's own type.

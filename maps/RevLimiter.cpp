@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "maps/CellFormat.h"
 #include "project/Catalogue.h"
 #include "project/Errors.h"
 #include "project/HexText.h"
@@ -17,6 +18,7 @@ RevLimiter RevLimiterFromRecord(const TDatensatz& rec, const std::string& system
   l.offset = ScaleAddress(ParseHex(rec.get(fld::Anfangsadresse)), systemcode);
   l.type = CellTypeFromCode(rec.get(fld::KennfeldTyp));
   l.faktor = rec.get(fld::Faktor);
+  l.isSigned = ReadCellFormatMarks(rec).marks.signedCells;
   return l;
 }
 
@@ -42,14 +44,14 @@ std::int32_t RawFromEntry(std::int32_t entry, double faktor) {
 
 std::optional<std::string> LimitText(const RevLimiter& l, std::span<const std::uint8_t> tuning) {
   if (l.type == CellType::None) return std::string("Keiner");
-  const auto raw = ReadValue(tuning, l.offset, l.type);
+  const auto raw = ReadValue(tuning, l.offset, l.type, l.isSigned);
   if (!raw) return std::nullopt;
   return std::to_string(ShownLimit(l.faktor, *raw));
 }
 
 bool StoreLimit(std::span<std::uint8_t> tuning, const RevLimiter& l, std::string_view entryText) {
   const std::int32_t raw = RawFromEntry(ParseLeadingInt(entryText), l.faktor);
-  return WriteValue(tuning, l.offset, l.type, raw);
+  return WriteValue(tuning, l.offset, l.type, raw, l.isSigned);
 }
 
 int LimiterTypeIndex(std::string_view code) {

@@ -19,10 +19,12 @@ struct RevLimiter {
   std::int64_t offset = 0;             // byte offset in the images
   CellType type = CellType::Unknown;   // "K" is CellType::None
   double faktor = 0.0;                 // revolutions per minute per stored unit
+  bool isSigned = false;               // the record marks the value as signed
 };
 
 // Reads address, type and factor of a rev limiter record; the address is the
 // hexadecimal `Anfangsadresse` scaled by the system code (x2 "N16", x4 "N32").
+// The value is signed when the record's cell format marks say so.
 RevLimiter RevLimiterFromRecord(const TDatensatz& rec, const std::string& systemcode);
 
 // trunc(faktor * raw); EMathError when the product is no 64-bit whole number.
@@ -39,7 +41,7 @@ std::optional<std::string> LimitText(const RevLimiter& l, std::span<const std::u
 
 // Reads the entered text like the runtime's Val (leading blanks, sign, "$" hex,
 // stop at the first unsuitable character), divides by the factor and writes the
-// value, clamped by its type, at the limiter offset. Throws EMathError before
+// value, clamped by its type and sign, at the limiter offset. Throws EMathError before
 // anything is written; returns false when nothing was written ("K", unknown
 // code, outside the image).
 bool StoreLimit(std::span<std::uint8_t> tuning, const RevLimiter& l, std::string_view entryText);

@@ -45,6 +45,17 @@ std::int32_t StrictInt(const std::string& cp1252) {
 std::string MapTypeCodeOfText(std::string_view text) { return CodeOfText(kMapTypes, text); }
 int MapTypeIndexOfCode(std::string_view code) { return IndexOfCode(kMapTypes, code); }
 
+int AxisTypeIndex(CellType t) {
+  for (std::size_t i = 0; i < kAxisTypes.size(); ++i)
+    if (kAxisTypes[i].type == t) return static_cast<int>(i);
+  return 0;
+}
+
+CellType AxisTypeOfIndex(int index) {
+  if (index < 0 || index >= static_cast<int>(kAxisTypes.size())) return CellType::None;
+  return kAxisTypes[static_cast<std::size_t>(index)].type;
+}
+
 int SystemIndexOfCode(std::string_view code) {
   for (std::size_t i = 0; i < kSystemCodes.size(); ++i)
     if (kSystemCodes[i] == code) return static_cast<int>(i);
@@ -99,6 +110,9 @@ MapDefinition LoadMapDefinition(const TDatensatz& rec) {
   d.YAddressLabel = !d.YAddress.empty();
   const char k = rec.get(fld::Kreuz);
   d.Corner = (k >= '1' && k <= '4') ? k - '0' : 0;
+  const MarksReading marks = ReadCellFormatMarks(rec);
+  d.Marks = marks.marks;
+  d.UnknownMarks = marks.state == MarksState::Unknown;
   return d;
 }
 
@@ -140,6 +154,7 @@ void SaveMapDefinition(const MapDefinition& def, std::int32_t nummer, TDatensatz
   rec.set(fld::Faktor, 1.0);
   if (def.Corner >= 1 && def.Corner <= 4) rec.set(fld::Kreuz, static_cast<char>('0' + def.Corner));
   rec.set(fld::Kennung, "A");
+  WriteCellFormatMarks(rec, def.Marks);
 }
 
 TDatensatz NewMapRecord(const MapDefinition& def, std::int32_t nummer) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "maps/CellFormat.h"
 #include "project/Record.h"
 
 namespace orv {
@@ -33,6 +34,24 @@ std::string MapTypeCodeOfText(std::string_view text);
 // Entry index (0..4) of a cell type code by exact comparison; -1 for any other code.
 int MapTypeIndexOfCode(std::string_view code);
 // (The rev limiter's type box, with "Keiner" -> "K" first, is kLimiterTypes in maps/RevLimiter.h.)
+
+// Type boxes of the axis cells: the map's own type first, then the five cell types.
+struct AxisTypeEntry {
+  std::string_view text;
+  CellType type;
+};
+inline constexpr std::array<AxisTypeEntry, 6> kAxisTypes{{
+    {"wie Kennfeld", CellType::None},
+    {"8 Bit", CellType::N},
+    {"16 Bit Motorola", CellType::M16},
+    {"16 Bit Intel", CellType::I16},
+    {"32 Bit Motorola", CellType::M32},
+    {"32 Bit Intel", CellType::I32},
+}};
+// Entry index of an axis cell type; 0 ("wie Kennfeld") for a type not listed.
+int AxisTypeIndex(CellType t);
+// Cell type of an entry index; None (the map's own type) outside 0..5.
+CellType AxisTypeOfIndex(int index);
 
 // Controller system box: entry 0 "N8", 1 "N16", 2 "N32".
 inline constexpr std::array<std::string_view, 3> kSystemCodes{"N8", "N16", "N32"};
@@ -79,14 +98,21 @@ struct MapDefinition {
   // Corner of the coordinate cross 1..4 ("K1".."K4"); 0: no corner chosen, the
   // save then leaves the record's `Kreuz` byte as it is.
   int Corner = 1;
+  // The cell format marks: "Vorzeichen" and the type boxes of the axis cells.
+  CellFormatMarks Marks;
+  // Set by the load when the record's marks hold values this program does not
+  // know: the form shows the default marks and says so; saving them unchanged
+  // keeps the record's bytes.
+  bool UnknownMarks = false;
 };
 
 // The form's values for a record: address as 6-digit upper-case hex, dimensions
 // and start values in decimal, factors in general notation, the type text of
 // the code ("8 Bit" and KeepRecordType for an unknown code), the corner of the
 // `Kreuz` digit (0 if it is none of "1".."4"), the address label boxes checked
-// when their address text is not empty. The form's control rules are not
-// applied here.
+// when their address text is not empty, the cell format marks (the default ones
+// and UnknownMarks for marks this program does not know). The form's control
+// rules are not applied here.
 MapDefinition LoadMapDefinition(const TDatensatz& rec);
 
 // Writes the values into `rec` (which holds the record read before, so every
@@ -94,8 +120,9 @@ MapDefinition LoadMapDefinition(const TDatensatz& rec);
 // upper-case hex digits, dimensions, label texts, type code, `Nummer`, start
 // values (leading digits, 0 without), factors (a text that is no number keeps
 // the record's factor), flags, address texts (empty unless their box is
-// checked), `Faktor` 1.0, `Kreuz`, `Kennung` "A". Texts are cut to the fields'
-// capacities. A dimension text that is no whole number throws
+// checked), `Faktor` 1.0, `Kreuz`, `Kennung` "A", the cell format marks (a
+// record that already reads as them keeps its spare bytes). Texts are cut to the
+// fields' capacities. A dimension text that is no whole number throws
 // EConvertError::NotAnInteger, and a factor beyond the 6-byte real's range
 // throws EMathError; in both cases `rec` is left untouched.
 void SaveMapDefinition(const MapDefinition& def, std::int32_t nummer, TDatensatz& rec);

@@ -2,8 +2,10 @@
 // made up entirely by this program, for trying out the editor.
 //
 // The original image is 32 KiB of an 8-bit controller: code-like filler bytes
-// from a fixed seed, six maps and the rev limiter value. The tuning image is the
-// original with a few ignition cells raised and the boost map raised by 5 %.
+// from a fixed seed, seven maps (the last one of signed cells) and the rev
+// limiter value. The tuning image is the original with a few ignition cells
+// raised, the boost map raised by 5 % and a few ignition correction cells
+// lowered below zero.
 // The database holds the rev limiter record and one record per map; its texts
 // are Windows-1252.
 #include <cmath>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "maps/CellCodec.h"
+#include "maps/CellFormat.h"
 #include "maps/Editing.h"
 #include "project/Errors.h"
 #include "project/FileIo.h"
@@ -39,6 +42,7 @@ struct DemoMap {
   char kreuz;
   const char* xtext;  // UTF-8
   const char* ytext;  // UTF-8
+  bool isSigned = false;  // cells in two's complement, marked in the record
 };
 
 // Record k is kMaps[k - 1].
@@ -49,7 +53,11 @@ const DemoMap kMaps[] = {
     {"Warmlauf", 1, 16, 0x4400, "N", '4', "Anreicherung", "Temperatur"},
     {"Beschleunigung", 12, 1, 0x4420, "N", '1', "Drosselklappe", "Anreicherung"},
     {"Kaltstart", 16, 16, 0x7F80, "N", '2', "Drehzahl", "Temperatur"},  // only 8 rows lie inside
+    {"Zündkorrektur", 12, 8, 0x7000, "N", '1', "Drehzahl", "Last", true},
 };
+
+// The ignition correction cells that the tuning image lowers (row, first and last column).
+constexpr int kCorrectionRow = 3, kCorrectionFirst = 0, kCorrectionLast = 3, kCorrectionStep = -6;
 
 constexpr std::int32_t kRevLimiterAddress = 0x4500;
 constexpr std::int32_t kRevLimiterRpm = 6800;
@@ -88,12 +96,16 @@ std::int64_t CellValue(int k, int c, int r) {
     case 2: return 12000 + 1500 * c + (c < 6 ? c : 6) * 600 * r;  // boost pressure
     case 3: return 128 + (15 - r) * 8;                            // warm-up enrichment by temperature
     case 4: return c * (c + 3) / 2;                               // acceleration enrichment
+    case 6: {  // ignition correction: advance at light load, retard under load, most at the knock zone
+      const double knock = 36.0 * std::exp(-((c - 8) * (c - 8) + (r - 6) * (r - 6)) / 6.0);
+      return 40 + 3 * c - 14 * r - static_cast<int>(knock);
+    }
     default: return 200 - 5 * c - 8 * r;                          // cold start
   }
 }
 
 orv::MapLayout LayoutOf(const DemoMap& m) {
-  return {m.address, m.xdim, m.ydim, orv::CellTypeFromCode(m.typ)};
+  return {m.address, m.xdim, m.ydim, orv::CellTypeFromCode(m.typ), m.isSigned};
 }
 
 std::vector<std::uint8_t> BuildOriginal() {
@@ -120,6 +132,10 @@ std::vector<std::uint8_t> BuildTuning(const std::vector<std::uint8_t>& original)
     for (int c = 10; c <= 13; ++c)
       orv::ChangeCell(img, img, ignition, std::int64_t{r} * ignition.xdim + c + 1, 3, orv::EditMode::Bit);
   orv::ChangeAll(img, LayoutOf(kMaps[2]), 5, orv::EditMode::Percent);
+  const orv::MapLayout correction = LayoutOf(kMaps[6]);
+  for (int c = kCorrectionFirst; c <= kCorrectionLast; ++c)
+    orv::ChangeCell(img, img, correction, std::int64_t{kCorrectionRow} * correction.xdim + c + 1, kCorrectionStep,
+                    orv::EditMode::Bit);
   return img;
 }
 
@@ -154,6 +170,7 @@ std::vector<std::uint8_t> BuildDatabase() {
     r.set(fld::YFaktor, 1.0);
     r.set(fld::Kreuz, m.kreuz);
     r.set(fld::Kennung, "A");
+    orv::WriteCellFormatMarks(r, {m.isSigned, {}, {}});
     records.push_back(r);
   }
   std::vector<std::uint8_t> bytes;
@@ -203,6 +220,8 @@ int main(int argc, char** argv) {
     std::size_t changed = 0;
     for (std::size_t i = 0; i < original.size(); ++i) changed += original[i] != tuning[i];
     std::printf("\nTuning: %zu Bytes geändert (Zündung +3 in 12 Zellen, Ladedruck +5 %%)\n", changed);
+    std::printf("        Zündkorrektur (mit Vorzeichen) %d in %d Zellen\n", kCorrectionStep,
+                kCorrectionLast - kCorrectionFirst + 1);
   } catch (const orv::EInOutError& e) {
     std::fprintf(stderr, "Fehler: %s\n", e.what());
     return 1;

@@ -54,6 +54,11 @@ TEST(CellFormatMarks, WritingKeepsForeignBytesAndRoundTrips) {
       EXPECT_EQ(rec.bytes[i], before.bytes[i]) << i;
     }
   }
+  // Default marks over marks this program does not know keep them.
+  TDatensatz unknown = WithSpareBytes('O', 'V', 0x80, 0, 0, 1);
+  const TDatensatz unknownBefore = unknown;
+  WriteCellFormatMarks(unknown, {});
+  EXPECT_EQ(unknown, unknownBefore);
   // Back to the default clears the six bytes.
   WriteCellFormatMarks(rec, {});
   EXPECT_EQ(ReadCellFormatMarks(rec).state, MarksState::Absent);

@@ -220,6 +220,7 @@ TEST_F(GraphicsTest, HeightsByTypeAndStretch) {
     std::vector<std::uint8_t> bytes;  // one cell, repeated for all four cells
     double stretch;
     int height;
+    bool isSigned = false;
   };
   const Case cases[] = {
       {"N", {255}, 1.0, 510},
@@ -238,6 +239,22 @@ TEST_F(GraphicsTest, HeightsByTypeAndStretch) {
       {"I32", {0x00, 0x00, 0x00, 0x80}, 1.0, 0},    // negative reads as 0
       {"K", {0x01, 0x00}, 1.0, 2},                  // unknown codes: first byte high
       {"N8", {0x00, 0x01}, 1.0, 0},
+      // Signed cells: zero on the floor, the range from -256 to 255, 16 and 32 bits rounded down.
+      {"N", {0x80}, 1.0, -256, true},
+      {"N", {0x7F}, 1.0, 254, true},
+      {"N", {0xFF}, 1.5, -3, true},
+      {"N", {0x81}, 0.8, -203, true},                     // -203.2 cut toward zero
+      {"M16", {0x80, 0x00}, 1.0, -256, true},
+      {"M16", {0x7F, 0xFF}, 1.0, 255, true},
+      {"M16", {0xFF, 0xFF}, 1.0, -1, true},               // -1 / 128 rounded down
+      {"M16", {0xFF, 0x7F}, 1.0, -2, true},               // -129
+      {"M16", {0x00, 0x7F}, 1.0, 0, true},
+      {"I16", {0x00, 0x80}, 1.0, -256, true},
+      {"I16", {0xFF, 0x7F}, 1.0, 255, true},
+      {"M32", {0x00, 0x00, 0x80, 0x00}, 1.0, -256, true},  // -2^31
+      {"M32", {0xFF, 0xFF, 0x7F, 0xFF}, 1.0, 255, true},   // 2^31 - 1
+      {"I32", {0xFF, 0xFF, 0xFF, 0xFF}, 1.0, -1, true},
+      {"K", {0xFF, 0x00}, 1.0, -2, true},                  // unknown codes: signed, first byte high
   };
   flags.TuningZeigen = true;
   for (const Case& c : cases) {
@@ -245,9 +262,11 @@ TEST_F(GraphicsTest, HeightsByTypeAndStretch) {
     for (int i = 0; i < 4; ++i) bytes.insert(bytes.end(), c.bytes.begin(), c.bytes.end());
     SetImage(images, ImageKind::Tuning, bytes);
     view.Hoehenfaktor = c.stretch;
-    const ActiveMap m = MakeMap(2, 2, c.typ);
+    ActiveMap m = MakeMap(2, 2, c.typ);
+    m.KfSigned = c.isSigned;
     BuildModelPoints(*scene, view, flags, m, images);
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(scene->Tuning.Modellpunkte[k].y, c.height) << c.typ << " x" << c.stretch;
+    for (int k = 1; k <= 4; ++k)
+      EXPECT_EQ(scene->Tuning.Modellpunkte[k].y, c.height) << c.typ << " x" << c.stretch << " signed " << c.isSigned;
   }
 }
 
@@ -587,7 +606,8 @@ TEST_F(GraphicsChartTest, NineRowsAt800x600) {
 }
 
 TEST_F(GraphicsChartTest, ValuesByType) {
-  struct Case { const char* typ; std::vector<std::uint8_t> cell; int value; };
+  // value: height above the baseline; a signed chart has its zero 128 above it.
+  struct Case { const char* typ; std::vector<std::uint8_t> cell; int value; bool isSigned = false; };
   const Case cases[] = {
       {"N", {100}, 100},
       {"M16", {0x80, 0x00}, 128},
@@ -599,14 +619,33 @@ TEST_F(GraphicsChartTest, ValuesByType) {
       {"I32", {0x00, 0x00, 0x80, 0x00}, 1},   // 2^23
       {"I32", {0xFF, 0xFF, 0xFF, 0xFF}, 0},   // -1
       {"K", {0x80, 0x00}, 128},
+      {"N", {0x00}, 128, true},
+      {"N", {0x80}, 0, true},                      // -128 on the baseline
+      {"N", {0x7F}, 255, true},                    // 127 on the top line
+      {"N", {0xFF}, 127, true},
+      {"M16", {0xFF, 0xFF}, 127, true},            // -1 / 256 rounded down
+      {"M16", {0x80, 0x00}, 0, true},
+      {"I16", {0xFF, 0x7F}, 255, true},
+      {"M32", {0xFF, 0xFF, 0x7F, 0xFF}, 255, true},
+      {"I32", {0x00, 0x00, 0x00, 0x80}, 0, true},  // -2^31
+      {"I32", {0xFF, 0xFF, 0xFF, 0xFF}, 127, true},
   };
   flags.OriginalZeigen = false;
   for (const Case& c : cases) {
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < 3; ++i) bytes.insert(bytes.end(), c.cell.begin(), c.cell.end());
     SetImage(images, ImageKind::Tuning, bytes);
-    DrawCurveChart(*scene, flags, MakeMap(1, 3, c.typ), images, colours_, canvas);
-    for (int i = 1; i <= 3; ++i) EXPECT_EQ(scene->Tuning.Bildpunkte[i].y, 560 - c.value) << c.typ;
+    ActiveMap m = MakeMap(1, 3, c.typ);
+    m.KfSigned = c.isSigned;
+    canvas.Clear();
+    DrawCurveChart(*scene, flags, m, images, colours_, canvas);
+    for (int i = 1; i <= 3; ++i) EXPECT_EQ(scene->Tuning.Bildpunkte[i].y, 560 - c.value) << c.typ << " " << c.isSigned;
+    // The grid of a signed chart has a zero line halfway up.
+    const auto gray = canvas.LinesOf(colours::Gray);
+    ASSERT_EQ(gray.size(), c.isSigned ? 6u : 5u) << c.typ;
+    if (c.isSigned) {
+      EXPECT_EQ(gray.back(), (Line{70, 432, 730, 432, colours::Gray}));
+    }
   }
 }
 

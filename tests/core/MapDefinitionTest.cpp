@@ -149,6 +149,42 @@ TEST(LoadMapDefinition, ShowsTheRecord) {
   EXPECT_FALSE(d.YAddressLabel);
   EXPECT_EQ(d.YAddress, "");
   EXPECT_EQ(d.Corner, 3);
+  EXPECT_TRUE(d.Marks.IsDefault());  // leftovers in the spare bytes are no marks
+  EXPECT_FALSE(d.UnknownMarks);
+}
+
+TEST(LoadMapDefinition, CellFormatMarksRoundTrip) {
+  struct Row { std::uint8_t flags, x, y; CellFormatMarks marks; bool unknown; };
+  const Row rows[] = {
+      {0x01, 0x00, 0x00, {true, {}, {}}, false},
+      {0x00, 0x12, 0x05, {false, {CellType::M16, true}, {CellType::I32, false}}, false},
+      {0x03, 0x00, 0x00, {}, true},  // an unknown flag bit
+      {0x01, 0x09, 0x00, {}, true},  // an unknown axis type
+  };
+  for (const Row& row : rows) {
+    TDatensatz r = RichRecord();
+    r.bytes[114] = 'O'; r.bytes[115] = 'V'; r.bytes[140] = 1;
+    r.bytes[136] = row.flags; r.bytes[138] = row.x; r.bytes[139] = row.y;
+    const MapDefinition d = LoadMapDefinition(r);
+    EXPECT_EQ(d.Marks, row.marks) << int(row.flags);
+    EXPECT_EQ(d.UnknownMarks, row.unknown);
+    // Saved unchanged, the six bytes stay; a changed sign is stored.
+    TDatensatz after = r;
+    SaveMapDefinition(d, 77, after);
+    for (int i : {114, 115, 136, 138, 139, 140}) EXPECT_EQ(after.bytes[i], r.bytes[i]) << i;
+    MapDefinition changed = d;
+    changed.Marks.signedCells = !d.Marks.signedCells;
+    SaveMapDefinition(changed, 77, after);
+    EXPECT_EQ(ReadCellFormatMarks(after).marks, changed.Marks);
+    EXPECT_EQ(ReadCellFormatMarks(after).state, changed.Marks.IsDefault() ? MarksState::Absent : MarksState::Valid);
+  }
+  // A new record gets its marks; without any it keeps the spare bytes 0 (below).
+  MapDefinition d;
+  d.Marks = {true, {CellType::N, false}, {}};
+  EXPECT_EQ(ReadCellFormatMarks(NewMapRecord(d, 4)).marks, d.Marks);
+  EXPECT_EQ(AxisTypeOfIndex(AxisTypeIndex(CellType::I16)), CellType::I16);
+  EXPECT_EQ(AxisTypeIndex(CellType::Unknown), 0);
+  EXPECT_EQ(AxisTypeOfIndex(6), CellType::None);
 }
 
 TEST(LoadMapDefinition, UnknownTypeAndCorner) {

@@ -146,7 +146,8 @@ TEST(PointKernels, ProjectHoldsAndRoundsHalvesToEven) {
 TEST(PointKernels, SurfaceRowMatchesOnePointLoop) {
   std::mt19937_64 rng(17);
   const double kFactors[] = {1.0, 0.8, 1.5, 0.98, -1.0, 0.0, 3e7, kNaN, kInf, -kInf};
-  for (CellBytes kind : {CellBytes::Byte, CellBytes::HighFirst16, CellBytes::LowFirst16}) {
+  for (CellBytes kind : {CellBytes::Byte, CellBytes::HighFirst16, CellBytes::LowFirst16, CellBytes::SignedByte,
+                         CellBytes::SignedHighFirst16, CellBytes::SignedLowFirst16}) {
     for (std::size_t n = 0; n <= 70; ++n) {
       std::vector<std::uint8_t> cells(2 * n);
       for (auto& b : cells) b = static_cast<std::uint8_t>(rng() % 5 ? rng() : 255);
@@ -199,8 +200,9 @@ TEST(PointKernels, WholeChainIsTheSameAtEveryWidth) {
     PanPoints(s, view, flags, m, images);
     ProjectPoints(s, view, flags, m, images);
   };
-  for (const char* typ : {"N", "M16", "I16"}) {
-    m.KfTyp = typ;
+  for (const char* typ : {"N", "M16", "I16", "-N", "-M16", "-I16"}) {
+    m.KfSigned = typ[0] == '-';
+    m.KfTyp = typ + (m.KfSigned ? 1 : 0);
     for (int a = 0; a <= 360; a += 13) {
       view.Drehwinkel = a;
       view.Schraegwinkel = 1 + a % 70;

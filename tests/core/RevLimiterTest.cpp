@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "maps/CellFormat.h"
 #include "maps/RevLimiter.h"
 #include "project/Errors.h"
 
@@ -36,10 +37,15 @@ TEST(RevLimiter, OffsetScaledBySystemCode) {
   EXPECT_EQ(l.type, CellType::I16);
   EXPECT_DOUBLE_EQ(l.faktor, 30.0);
   EXPECT_EQ(RevLimiterFromRecord(Record0("0", "K", 1.0), "N8").type, CellType::None);
+  // The value is signed only where the record's cell format marks say so.
+  TDatensatz marked = Record0("0", "I16", 30.0);
+  EXPECT_FALSE(RevLimiterFromRecord(marked, "N8").isSigned);
+  WriteCellFormatMarks(marked, {true, {}, {}});
+  EXPECT_TRUE(RevLimiterFromRecord(marked, "N8").isSigned);
 }
 
 TEST(RevLimiter, ShowTruncatesTowardZero) {
-  struct Case { CellType type; Bytes bytes; double faktor; const char* shown; };
+  struct Case { CellType type; Bytes bytes; double faktor; const char* shown; bool isSigned = false; };
   const Case cases[] = {
       {CellType::N, {0xC8}, 30.0, "6000"},
       {CellType::M16, {0x1F, 0x40}, 1.0, "8000"},
@@ -48,9 +54,14 @@ TEST(RevLimiter, ShowTruncatesTowardZero) {
       {CellType::M32, {0x12, 0x34, 0x56, 0x78}, 1.0, "1450709556"},  // 0x56781234
       {CellType::I32, {0xFF, 0xFF, 0xFF, 0xFF}, 10.0, "-10"},         // signed 32-bit
       {CellType::N, {0x03}, -2.5, "-7"},                  // -7.5 truncates toward zero
+      {CellType::N, {0xFF}, 30.0, "-30", true},
+      {CellType::N, {0x80}, 1.0, "-128", true},
+      {CellType::M16, {0x80, 0x00}, 1.0, "-32768", true},
+      {CellType::I16, {0x9C, 0xFF}, 2.5, "-250", true},    // -100
+      {CellType::I16, {0x9C, 0xFF}, 2.5, "163590", false}, // 65436 unsigned
   };
   for (const Case& c : cases) {
-    const RevLimiter l{0, c.type, c.faktor};
+    const RevLimiter l{0, c.type, c.faktor, c.isSigned};
     const auto text = LimitText(l, c.bytes);
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(*text, c.shown);
@@ -97,7 +108,7 @@ TEST(RevLimiter, FloatingPointErrors) {
 }
 
 TEST(RevLimiter, StoreClampsByTypeAndByteOrder) {
-  struct Case { CellType type; double faktor; const char* entry; Bytes stored; };
+  struct Case { CellType type; double faktor; const char* entry; Bytes stored; bool isSigned = false; };
   const Case cases[] = {
       {CellType::N, 30.0, "6100", {0xCB, 0xEE, 0xEE, 0xEE}},
       {CellType::N, 30.0, "9000", {0xFF, 0xEE, 0xEE, 0xEE}},
@@ -115,10 +126,17 @@ TEST(RevLimiter, StoreClampsByTypeAndByteOrder) {
       {CellType::N, 1.0, "$1F", {0x1F, 0xEE, 0xEE, 0xEE}},
       {CellType::N, 1.0, "", {0x00, 0xEE, 0xEE, 0xEE}},
       {CellType::N, 1.0, "abc", {0x00, 0xEE, 0xEE, 0xEE}},
+      // Signed values clamp at the signed limits of their width.
+      {CellType::N, 30.0, "-50", {0xFF, 0xEE, 0xEE, 0xEE}, true},
+      {CellType::N, 1.0, "-200", {0x80, 0xEE, 0xEE, 0xEE}, true},
+      {CellType::N, 1.0, "200", {0x7F, 0xEE, 0xEE, 0xEE}, true},
+      {CellType::M16, 1.0, "-40000", {0x80, 0x00, 0xEE, 0xEE}, true},
+      {CellType::I16, 1.0, "-2", {0xFE, 0xFF, 0xEE, 0xEE}, true},
+      {CellType::I32, 1.0, "-5", {0xFB, 0xFF, 0xFF, 0xFF}, true},
   };
   for (const Case& c : cases) {
     Bytes img(4, 0xEE);
-    EXPECT_TRUE(StoreLimit(img, {0, c.type, c.faktor}, c.entry));
+    EXPECT_TRUE(StoreLimit(img, {0, c.type, c.faktor, c.isSigned}, c.entry));
     EXPECT_EQ(img, c.stored) << c.entry;
   }
 }

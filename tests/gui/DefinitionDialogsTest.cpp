@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +20,7 @@
 #include "dialogs/Namenaendern.h"
 #include "dialogs/Sysdaten.h"
 #include "app/SpeedButton.h"
+#include "maps/CellFormat.h"
 #include "project/ChipDatabase.h"
 #include "support/Fixtures.h"
 
@@ -125,6 +127,88 @@ class DefinitionDialogsTest : public QObject {
     QVERIFY(!f->Shape1->isHidden() && !f->Shape2->isHidden() && f->Shape3->isHidden() && f->Shape4->isHidden());
     QCOMPARE(f->GroupBox3->size(), QSize(200, 199));
     QVERIFY(!(f->windowFlags() & Qt::WindowMinimizeButtonHint));
+    // The cell format, enabled here as in the new map form.
+    QCOMPARE(f->CheckBoxVorzeichen->text(), QStringLiteral("Vorzeichen"));
+    QVERIFY(!f->CheckBoxVorzeichen->isChecked() && f->CheckBoxVorzeichen->isEnabled());
+    for (QComboBox* c : {f->ComboBoxXAchsTyp, f->ComboBoxYAchsTyp}) {
+      QCOMPARE(c->count(), 6);
+      QCOMPARE(c->currentText(), QStringLiteral("wie Kennfeld"));
+      QCOMPARE(c->itemText(5), QStringLiteral("32 Bit Intel"));
+      QVERIFY(c->isEnabled() && !c->isEditable());
+    }
+    QVERIFY(!f->CheckBoxXAchsVorzeichen->isChecked() && !f->CheckBoxYAchsVorzeichen->isChecked());
+    QVERIFY(f->LabelZellformat->isHidden());
+    // They sit beside the controls of the form, overlapping none.
+    const QRect type = f->ComboBox2->geometry(), sign = f->CheckBoxVorzeichen->geometry();
+    QVERIFY(sign.left() > type.right() && sign.top() >= type.top() && sign.bottom() <= type.bottom() + 2);
+    for (QWidget* w : f->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      if (w == f->CheckBoxVorzeichen || w == f->GroupBoxAchsTyp || w == f->LabelZellformat || w->isWindow()) continue;
+      for (QWidget* added : {static_cast<QWidget*>(f->CheckBoxVorzeichen), static_cast<QWidget*>(f->GroupBoxAchsTyp),
+                             static_cast<QWidget*>(f->LabelZellformat)})
+        QVERIFY2(!w->geometry().intersects(added->geometry()), qPrintable(w->objectName()));
+      QVERIFY2(f->rect().contains(w->geometry()), qPrintable(w->objectName()));
+    }
+  }
+
+  // The marks as a record holds them: valid ones are shown and kept, unknown
+  // ones are shown as the default with a note and kept by an unchanged save.
+  void cellFormatMarksAreShownAndKept_data() {
+    QTest::addColumn<QByteArray>("spare");  // bytes 114, 115, 136, 138, 139, 140
+    QTest::addColumn<bool>("signedCells");
+    QTest::addColumn<int>("xType");
+    QTest::addColumn<bool>("xSigned");
+    QTest::addColumn<int>("yType");
+    QTest::addColumn<bool>("unknown");
+    QTest::newRow("valid") << QByteArray("OV\x01\x12\x05\x01", 6) << true << 2 << true << 5 << false;
+    QTest::newRow("unknown") << QByteArray("OV\x04\x00\x00\x01", 6) << false << 0 << false << 0 << true;
+    QTest::newRow("leftovers") << QByteArray("\xC2\xC3\xC8\xCA\xCB\xCC", 6) << false << 0 << false << 0 << false;
+  }
+  void cellFormatMarksAreShownAndKept() {
+    QFETCH(QByteArray, spare);
+    QFETCH(bool, signedCells);
+    QFETCH(int, xType);
+    QFETCH(bool, xSigned);
+    QFETCH(int, yType);
+    QFETCH(bool, unknown);
+    test::ScriptedSeam seam;
+    TDatensatz before = OddRecord(1);
+    const int at[] = {114, 115, 136, 138, 139, 140};
+    for (int i = 0; i < 6; ++i) before.bytes[static_cast<std::size_t>(at[i])] = static_cast<std::uint8_t>(spare[i]);
+    Db db({fixtures::RevLimiterRecord("N8", "0", "K", 1.0), before});
+    auto m = test::MakeMainWindow();
+    m->OpenDatabase(db.Q());
+    TKF_Namen* f = m->forms.KF_Namen;
+    f->RecordNumber = 1;
+    Show(f);
+    QCOMPARE(f->CheckBoxVorzeichen->isChecked(), signedCells);
+    QCOMPARE(f->ComboBoxXAchsTyp->currentIndex(), xType);
+    QCOMPARE(f->CheckBoxXAchsVorzeichen->isChecked(), xSigned);
+    QCOMPARE(f->ComboBoxYAchsTyp->currentIndex(), yType);
+    QVERIFY(!f->CheckBoxYAchsVorzeichen->isChecked());
+    QCOMPARE(f->LabelZellformat->isHidden(), !unknown);
+    f->Button1Click();
+    QVERIFY(seam.boxes.isEmpty());
+    const TDatensatz after = db.Record(1);
+    for (int i : at) QCOMPARE(after.bytes[static_cast<std::size_t>(i)], before.bytes[static_cast<std::size_t>(i)]);
+    // The reset clears the cell format with the type.
+    QVERIFY(!f->CheckBoxVorzeichen->isChecked() && f->LabelZellformat->isHidden());
+    QCOMPARE(f->ComboBoxXAchsTyp->currentIndex(), 0);
+
+    // A changed choice is stored, and shown by the next load.
+    Show(f);
+    f->CheckBoxVorzeichen->setChecked(!signedCells);
+    f->ComboBoxYAchsTyp->setCurrentIndex(1);
+    f->CheckBoxYAchsVorzeichen->setChecked(true);
+    f->Button1Click();
+    const MarksReading stored = ReadCellFormatMarks(db.Record(1));
+    QCOMPARE(stored.state, MarksState::Valid);
+    QCOMPARE(stored.marks.signedCells, !signedCells);
+    QVERIFY(stored.marks.y == (AxisFormat{CellType::N, true}));
+    Show(f);
+    QCOMPARE(f->CheckBoxVorzeichen->isChecked(), !signedCells);
+    QCOMPARE(f->ComboBoxYAchsTyp->currentText(), QStringLiteral("8 Bit"));
+    QVERIFY(f->LabelZellformat->isHidden());
+    f->Button2Click();
   }
 
   void unchangedSaveKeepsTheRecord() {
@@ -375,6 +459,8 @@ class DefinitionDialogsTest : public QObject {
     f->Edit5->setText(QStringLiteral("0,5"));
     f->CheckBox3->click();
     f->RadioButton2->click();
+    f->CheckBoxVorzeichen->click();
+    f->ComboBoxXAchsTyp->setCurrentIndex(3);
     f->Button1Click();
     QVERIFY(seam.boxes.isEmpty());
     QVERIFY(!f->isVisible());
@@ -395,8 +481,13 @@ class DefinitionDialogsTest : public QObject {
     QCOMPARE(r.get(fld::Kreuz), '2');
     QCOMPARE(r.get(fld::Faktor), 1.0);
     QCOMPARE(r.get(fld::Kennung), std::string("A"));
-    QCOMPARE(r.bytes[114], std::uint8_t{0});
+    QVERIFY(ReadCellFormatMarks(r).marks == (CellFormatMarks{true, {CellType::I16, false}, {}}));
     QCOMPARE(f->Edit1->text(), QStringLiteral("0"));  // reset after the append
+    QVERIFY(!f->CheckBoxVorzeichen->isChecked());
+    // Without a choice the spare bytes of a new record stay 0.
+    Show(f);
+    f->Button1Click();
+    for (int i : {114, 115, 136, 138, 139, 140}) QCOMPARE(db.Record(5).bytes[static_cast<std::size_t>(i)], std::uint8_t{0});
   }
 
   void definierenRefusesAnAddressThatIsNotHex() {

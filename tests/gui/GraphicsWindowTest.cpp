@@ -2,11 +2,13 @@
 // layer switches, background colours, the access arrow's timer and the pixels of
 // a drawn surface.
 #include <QComboBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
 #include "app/DrawingArea.h"
 #include "app/SpeedButton.h"
+#include "maps/CellFormat.h"
 #include "ScriptedSeam.h"
 #include "support/Fixtures.h"
 #include "support/RecordingCanvas.h"
@@ -25,10 +27,23 @@ struct Fixture {
     std::vector<std::uint8_t> image(4096, 0);
     for (int r = 0; r < 16; ++r)
       for (int c = 0; c < 16; ++c) image[0x100 + r * 16 + c] = static_cast<std::uint8_t>(40 + 8 * r + 4 * c);
+    // Signed maps: bytes -128, then -72 to 67 rising; 16-bit words -16000 rising by 2000.
+    for (int k = 0; k < 256; ++k) image[0x400 + k] = static_cast<std::uint8_t>(8 * (k / 16 - 8) + (k % 16 - 8));
+    image[0x400] = 0x80;
+    for (int i = 0; i < 16; ++i) {
+      const auto w = static_cast<std::uint16_t>(-16000 + 2000 * i);
+      image[0x600 + 2 * i] = static_cast<std::uint8_t>(w >> 8);
+      image[0x601 + 2 * i] = static_cast<std::uint8_t>(w & 0xFF);
+    }
+    TDatensatz signedMap = fixtures::MapRecord(3, "Zündkorrektur", 16, 16, "400", "N", '1', "Drehzahl", "Last");
+    TDatensatz signedLine = fixtures::MapRecord(4, "Lambda", 1, 16, "600", "M16", '1', "X", "Y");
+    WriteCellFormatMarks(signedMap, {true, {}, {}});
+    WriteCellFormatMarks(signedLine, {true, {}, {}});
     fixtures::WriteDatabase(dir.File("g.dbc"), {fixtures::RevLimiterRecord("N8", "0", "K", 1.0),
                                                 fixtures::MapRecord(1, "Zündung", 16, 16, "100", "N", '4', "Drehzahl",
                                                                     "Last"),
-                                                fixtures::MapRecord(2, "Linie", 1, 16, "100", "N", '1', "X", "Y")});
+                                                fixtures::MapRecord(2, "Linie", 1, 16, "100", "N", '1', "X", "Y"),
+                                                signedMap, signedLine});
     fixtures::WriteBytes(dir.File("g.org"), image);
     image[0x100 + 5] = 250;
     fixtures::WriteBytes(dir.File("g.tun"), image);
@@ -184,6 +199,43 @@ class GraphicsWindowTest : public QObject {
     QCOMPARE(canvas.LineCount(colours::Lime), std::size_t{15});
     QCOMPARE(canvas.LineCount(colours::Yellow), std::size_t{2});
     f.m->RedirectDrawing(nullptr);
+  }
+
+  // A signed map: below the floor in the surface, below the zero line in the
+  // chart, negative numbers in the table.
+  void signedMapInEveryView() {
+    Fixture f;
+    f.m->ComboBox5->setCurrentIndex(2);
+    f.m->ComboBox5Change();
+    QVERIFY(f.m->Kf.KfSigned);
+    const Scene& s = *f.m->view.scene;
+    // Cell 1 (-128) stands where the first floor line starts, 256 below it.
+    QCOMPARE(s.Tuning.Modellpunkte[1].y, -256);
+    QCOMPARE(s.Tuning.Modellpunkte[1].x, s.Boden.Modellpunkte[1].x);
+    QCOMPARE(s.Tuning.Modellpunkte[1].z, s.Boden.Modellpunkte[1].z);
+    QVERIFY(s.Tuning.Bildpunkte[1].y > s.Boden.Bildpunkte[1].y + 20);
+    QCOMPARE(s.Original.Modellpunkte[8 * 16 + 8 + 1].y, 0);  // a zero cell lies on the floor
+    QVERIFY(s.Tuning.Modellpunkte[256].y > 0);
+
+    RecordingCanvas canvas;
+    f.m->RedirectDrawing(&canvas);
+    f.m->ComboBox5->setCurrentIndex(3);
+    f.m->ComboBox5Change();
+    const int B = canvas.Height() - 40;
+    // grid with the zero line halfway up: 16 uprights, baseline, top line, zero line
+    QCOMPARE(canvas.LineCount(colours::Gray), std::size_t{19});
+    QCOMPARE(s.Tuning.Bildpunkte[1].y, B - 128 + 63);  // -16000 / 256 rounded down: -63
+    QCOMPARE(s.Tuning.Bildpunkte[9].y, B - 128);       // 0 on the zero line
+    QCOMPARE(s.Tuning.Bildpunkte[16].y, B - 128 - 54); // 14000 / 256: 54
+    f.m->RedirectDrawing(nullptr);
+
+    f.m->SpeedButton21->click();  // SG
+    f.m->ComboBox5->setCurrentIndex(2);
+    f.m->ComboBox5Change();
+    QCOMPARE(f.m->StringGrid1->item(0, 0)->text(), QStringLiteral("-128"));
+    QCOMPARE(f.m->StringGrid1->item(0, 1)->text(), QStringLiteral("-71"));
+    QCOMPARE(f.m->StringGrid1->item(15, 15)->text(), QStringLiteral("63"));
+    QVERIFY(f.seam.boxes.isEmpty());
   }
 
   void accessArrowTimer() {

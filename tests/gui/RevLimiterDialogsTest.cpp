@@ -1,6 +1,7 @@
 // The rev limiter dialogs with a generated database and images: the value dialog
 // shows and stores the limit (undoable), the definition dialog shows and stores
 // record 0's address, factor and type.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,8 @@
 #include "ScriptedSeam.h"
 #include "dialogs/Drehzdef.h"
 #include "dialogs/Speedlimit.h"
+#include "maps/CellFormat.h"
+#include "maps/RevLimiter.h"
 #include "project/ChipDatabase.h"
 #include "support/Fixtures.h"
 
@@ -177,6 +180,33 @@ class RevLimiterDialogsTest : public QObject {
     QVERIFY(seam.boxes.isEmpty());
   }
 
+  // Record 0 marked signed: the value reads and clamps as two's complement.
+  void limiterSignedValue() {
+    test::ScriptedSeam seam;
+    auto m = test::MakeMainWindow();
+    const Project p("N8", "100", "I16", 30.0, 0x100, {0x9C, 0xFF});  // -100, or 65436 unsigned
+    p.Open(*m);
+    auto* d = ShowLimiter(*m);
+    QCOMPARE(d->Edit1->text(), QStringLiteral("1963080"));
+    d->Button2Click();
+    TDatensatz rec0 = fixtures::RevLimiterRecord("N8", "100", "I16", 30.0);
+    WriteCellFormatMarks(rec0, {true, {}, {}});
+    fixtures::WriteDatabase(p.dbc, {rec0, fixtures::MapRecord(1, "Zündung", 4, 4, "200", "N")});
+    m->OpenDatabase(QString::fromStdString(p.dbc));
+    d = ShowLimiter(*m);
+    QCOMPARE(d->Edit1->text(), QStringLiteral("-3000"));
+    d->Edit1->setText(QStringLiteral("-6000"));
+    d->Button3Click();
+    QCOMPARE(TuningBytes(*m, 0x100, 2), (Bytes{0x38, 0xFF}));  // -200
+    QCOMPARE(d->Edit1->text(), QStringLiteral("-6000"));
+    d->Edit1->setText(QStringLiteral("-2000000"));
+    d->Button3Click();
+    QCOMPARE(TuningBytes(*m, 0x100, 2), (Bytes{0x00, 0x80}));  // held at -32768
+    QCOMPARE(d->Edit1->text(), QStringLiteral("-983040"));
+    QVERIFY(seam.boxes.isEmpty());
+    d->Button2Click();
+  }
+
   void limiterHalfFactorTruncates() {
     test::ScriptedSeam seam;
     auto m = test::MakeMainWindow();
@@ -301,6 +331,8 @@ class RevLimiterDialogsTest : public QObject {
     QCOMPARE(Items(d->ComboBox2), (QStringList{"Keiner", "8 Bit", "16 Bit Motorola", "16 Bit Intel",
                                                "32 Bit Motorola", "32 Bit Intel"}));
     QCOMPARE(d->ComboBox2->currentText(), QStringLiteral("Keiner"));
+    QCOMPARE(d->CheckBoxVorzeichen->text(), QStringLiteral("Vorzeichen"));
+    QVERIFY(!d->CheckBoxVorzeichen->isChecked() && d->CheckBoxVorzeichen->isEnabled());
     QCOMPARE(d->Button1->text(), QStringLiteral("OK"));
     QCOMPARE(d->Button2->text(), QStringLiteral("Abbrechen"));
     d->show();
@@ -413,6 +445,38 @@ class RevLimiterDialogsTest : public QObject {
     QCOMPARE(d->Edit1->text(), storedAddress);
     QCOMPARE(d->ComboBox2->currentIndex(), type);
     d->Button2Click();
+  }
+
+  // The sign of the value is a cell format mark in record 0's spare bytes; an
+  // unchanged sign keeps whatever those bytes held.
+  void definitionStoresTheSign() {
+    test::ScriptedSeam seam;
+    auto m = test::MakeMainWindow();
+    const Project p("N8", "100", "I16", 30.0);
+    Bytes file = fixtures::ReadBytes(p.dbc);
+    const Bytes unknownMarks{'O', 'V', 0x80, 0, 0, 1};
+    const int at[] = {114, 115, 136, 138, 139, 140};
+    for (int i = 0; i < 6; ++i) file[static_cast<std::size_t>(at[i])] = unknownMarks[static_cast<std::size_t>(i)];
+    fixtures::WriteBytes(p.dbc, file);
+    p.Open(*m);
+    auto* d = ShowDefinition(*m);
+    QVERIFY(!d->CheckBoxVorzeichen->isChecked());
+    d->Button1Click();
+    for (int i : at) QCOMPARE(fixtures::ReadBytes(p.dbc)[static_cast<std::size_t>(i)], file[static_cast<std::size_t>(i)]);
+    d = ShowDefinition(*m);
+    d->CheckBoxVorzeichen->setChecked(true);
+    d->Button1Click();
+    TDatensatz rec0;
+    std::copy_n(fixtures::ReadBytes(p.dbc).begin(), kRecordSize, rec0.bytes.begin());
+    QVERIFY(ReadCellFormatMarks(rec0).marks == (CellFormatMarks{true, {}, {}}));
+    QVERIFY(RevLimiterFromRecord(rec0, "N8").isSigned);
+    d = ShowDefinition(*m);
+    QVERIFY(d->CheckBoxVorzeichen->isChecked());
+    d->CheckBoxVorzeichen->setChecked(false);
+    d->Button1Click();
+    std::copy_n(fixtures::ReadBytes(p.dbc).begin(), kRecordSize, rec0.bytes.begin());
+    QCOMPARE(ReadCellFormatMarks(rec0).state, MarksState::Absent);
+    QVERIFY(seam.boxes.isEmpty());
   }
 
   void definitionRefusesBadInput_data() {
