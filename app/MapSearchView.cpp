@@ -1,6 +1,7 @@
 #include "app/MapSearchView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -74,6 +75,17 @@ QTableWidgetItem* Cell(const QString& text, Qt::Alignment align = Qt::AlignLeft 
   auto* item = new QTableWidgetItem(text);
   item->setTextAlignment(align);
   return item;
+}
+
+// "0x00A010 (16 Bit Motorola)", "0x00A010 (8 Bit, Schritte)", or "–" when none was found.
+QString AxisText(const AxisRef& a) {
+  if (!a.Found()) return QStringLiteral("–");
+  QString kind = a.cellBytes == 2 ? (a.bigEndian ? QStringLiteral("16 Bit Motorola") : QStringLiteral("16 Bit Intel"))
+                                  : QStringLiteral("8 Bit");
+  if (a.isSigned) kind += QStringLiteral(", mit Vorzeichen");
+  if (a.deltaCoded) kind += QStringLiteral(", Schritte");
+  return QStringLiteral("0x") + FromUtf8(FormatHex(static_cast<std::int32_t>(a.offset), 6)) + QStringLiteral(" (") +
+         kind + QStringLiteral(")");
 }
 
 const QString kJa = QStringLiteral("ja");
@@ -152,7 +164,9 @@ MapSearchView::MapSearchView(TMainM& main, QWidget* parent)
   SuchErgebnis->setObjectName(QStringLiteral("SuchErgebnis"));
   SuchErgebnis->setHorizontalHeaderLabels({QStringLiteral("Adresse"), QStringLiteral("Typ"),
                                            QStringLiteral("Spalten × Zeilen"), QStringLiteral("Bewertung"),
-                                           QStringLiteral("In Datenbank"), QStringLiteral("Geändert")});
+                                           QStringLiteral("In Datenbank"), QStringLiteral("Geändert"),
+                                           QStringLiteral("X-Achse"), QStringLiteral("Y-Achse"),
+                                           QStringLiteral("Erkannt an")});
   SuchErgebnis->setEditTriggers(QAbstractItemView::NoEditTriggers);
   SuchErgebnis->setSelectionBehavior(QAbstractItemView::SelectRows);
   SuchErgebnis->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -348,6 +362,11 @@ void MapSearchView::FillResults() {
     SuchErgebnis->setItem(r, ColBewertung, Cell(QString::number(c.score, 'f', 1), right));
     SuchErgebnis->setItem(r, ColDatenbank, Cell(kNein, Qt::AlignCenter));
     SuchErgebnis->setItem(r, ColGeaendert, Cell(c.differsFromOriginal ? kJa : kNein, Qt::AlignCenter));
+    SuchErgebnis->setItem(r, ColXAchse, Cell(AxisText(c.xAxis)));
+    SuchErgebnis->setItem(r, ColYAchse, Cell(AxisText(c.yAxis)));
+    SuchErgebnis->setItem(r, ColErkannt,
+                          Cell(c.layout == MapLayoutKind::Header ? QStringLiteral("Kopf") : QStringLiteral("Werte"),
+                               Qt::AlignCenter));
   }
   UpdateDatabaseColumn();
 }
@@ -415,12 +434,13 @@ void MapSearchView::DefinierenClick() {
   }
   const MapCandidate c = results_[static_cast<std::size_t>(row)];
   const QString byteOffset = FromUtf8(FormatHex(static_cast<std::int32_t>(c.offset), 6));
-  if (DefineMapAt(main_, this, c.offset, c.type, c.columns, c.rows, QStringLiteral("Gefunden ") + byteOffset))
+  if (DefineMapAt(main_, this, c.offset, c.type, c.columns, c.rows, QStringLiteral("Gefunden ") + byteOffset, &c.xAxis,
+                  &c.yAxis))
     UpdateDatabaseColumn();
 }
 
 bool DefineMapAt(TMainM& main, QWidget* parent, std::int64_t offset, CellType type, int columns, int rows,
-                 const QString& name) {
+                 const QString& name, const AxisRef* xAxis, const AxisRef* yAxis) {
   if (main.db.Datenbankname.empty()) {
     Ui().Message(parent, BoxKind::Information, CaptionOf(BoxKind::Information),
                  QStringLiteral("Es ist keine Datenbank geöffnet, in der das Kennfeld definiert werden könnte."));
@@ -443,6 +463,15 @@ bool DefineMapAt(TMainM& main, QWidget* parent, std::int64_t offset, CellType ty
   const int typeIndex = MapTypeIndexOfCode(MapTypeCode(type));
   form->ComboBox2->setCurrentIndex(typeIndex < 0 ? 0 : typeIndex);
   form->ComboBox1->setEditText(name);
+  // Axes that hold plain breakpoints label the map by address; step-coded axes
+  // of the lookup routine do not.
+  auto axis = [&](const AxisRef* a, QCheckBox* box, QLineEdit* field) {
+    const bool use = a && a->PlainBreakpoints() && a->offset % divisor == 0;
+    box->setChecked(use);  // checking empties and shows the field
+    if (use) field->setText(FromUtf8(FormatHex(static_cast<std::int32_t>(a->offset / divisor), 6)));
+  };
+  axis(xAxis, form->CheckBox8, form->Edit7);
+  axis(yAxis, form->CheckBox7, form->Edit8);
   main.ShowModal(form);
 
   main.EmptyMapList();

@@ -51,7 +51,18 @@ class MapSearchView : public QWidget {
   ~MapSearchView() override;
 
   // Column order of the result list.
-  enum Column { ColAdresse, ColTyp, ColDimension, ColBewertung, ColDatenbank, ColGeaendert, ColumnCount };
+  enum Column {
+    ColAdresse,
+    ColTyp,
+    ColDimension,
+    ColBewertung,
+    ColDatenbank,
+    ColGeaendert,
+    ColXAchse,
+    ColYAchse,
+    ColErkannt,
+    ColumnCount
+  };
 
   // ---- controls
   QComboBox* SuchTyp = nullptr;  // "Alle", "8 Bit", "16 Bit Motorola", "16 Bit Intel"
@@ -106,9 +117,10 @@ class MapSearchView : public QWidget {
 // Opens the new map definition form pre-filled with a map at a byte offset of the
 // images (address by the system code, type, columns, rows, name) and fills the map
 // list again when it closes. With no database open, or an offset that is no
-// address of the database's system, it says so and opens nothing (false).
+// address of the database's system, it says so and opens nothing (false). Axes
+// given that hold plain breakpoints fill in the axis addresses ("Adressbeschriftung").
 bool DefineMapAt(TMainM& main, QWidget* parent, std::int64_t offset, CellType type, int columns, int rows,
-                 const QString& name);
+                 const QString& name, const AxisRef* xAxis = nullptr, const AxisRef* yAxis = nullptr);
 
 // Byte ranges [first, last) of the maps records 1..n of the open database
 // define, read through the main window's record buffer (which afterwards holds

@@ -1,5 +1,7 @@
 #include "maps/MapFinder.h"
 
+#include "maps/MapHeaderScan.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +20,8 @@ const char* MapTypeCode(CellType t) {
   }
 }
 
+const char* LayoutName(MapLayoutKind k) { return k == MapLayoutKind::Header ? "header" : "plain"; }
+
 namespace {
 
 // Tuning constants (found on generated images, seeds 1 to 20).
@@ -33,8 +37,12 @@ struct Tuning {
   double wrapWeight = 0.3; // weight of the jump at row ends ...
   double wrapCap = 0.3;    // ... counted up to this relative size
   double roughWeight = 0.5;
+  double bendWeight = 0.25;
+  double codeBend = 0.4;     // runs whose mean bend along the storage order exceeds this share of their range are code
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
+  double foreignFactor = 2.0;
+  double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
 };
 
 // One way of reading the image as a sequence of cells.
@@ -42,7 +50,8 @@ struct Stream {
   CellType type = CellType::N;
   int phase = 0;      // byte offset of cell 0
   int cellBytes = 1;
-  std::vector<std::int32_t> v;
+  std::vector<std::int32_t> v;   // unsigned values
+  std::vector<std::int32_t> vs;  // the same cells as two's complement
 };
 
 struct Found {
@@ -52,6 +61,7 @@ struct Found {
   int columns;
   int rows;
   double score;
+  bool isSigned;
 };
 
 class Finder {
@@ -108,9 +118,9 @@ class Finder {
       const auto t = static_cast<std::int32_t>(t_.alpha * (hi - lo)) + slack;
       for (std::size_t k = b * block; k < std::min(n, (b + 1) * block); ++k) thr_[k] = t;
     }
-    // A cell inside a run of equal values (8 bytes or more) is fill, not map.
+    // A cell inside a long run of equal values is fill, not map (a map may hold a few equal cells in a row).
     fill_.assign(n, 0);
-    const std::size_t minRun = s.cellBytes == 1 ? 8 : 4;
+    const std::size_t minRun = s.cellBytes == 1 ? 12 : 10;
     for (std::size_t k = 0; k < n;) {
       std::size_t e = k + 1;
       while (e < n && s.v[e] == s.v[k]) ++e;
@@ -133,8 +143,11 @@ class Finder {
     similar_.resize(n);
     std::uint8_t* sim = similar_.data();
     std::fill(sim, sim + uw, std::uint8_t{0});
+    // Differences wrap around at the cell width, so that a table of signed values
+    // crossing zero stays similar from row to row.
+    const int shift = 32 - 8 * s.cellBytes;
     for (std::size_t k = uw; k < n; ++k) {
-      const std::int32_t d = v[k] - v[k - uw];
+      const std::int32_t d = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[k] - v[k - uw]) << shift) >> shift;
       sim[k] = static_cast<std::uint8_t>((d <= thr[k]) & (-d <= thr[k]) & (fill[k] ^ 1));
     }
     constexpr std::size_t kChunk = 16;
@@ -190,8 +203,33 @@ class Finder {
   void Segment(const Stream& s, int w, std::size_t first, std::size_t last) {
     const std::int64_t s0 = static_cast<std::int64_t>(first) - w;
     const std::int64_t len = static_cast<std::int64_t>(last) + 1 - s0;
-    const std::int64_t rows = (len + w - 1) / w;
-    RefineSeams(s, w, s0, rows);
+    std::int64_t rows = (len + w - 1) / w;
+    // Signed values read as unsigned jump between the top and the bottom of the
+    // range where they cross zero: the reading with the smaller spread is taken.
+    const std::int64_t from = std::max<std::int64_t>(0, s0), to = std::min<std::int64_t>(static_cast<std::int64_t>(s.v.size()), s0 + rows * w);
+    useSigned_ = false;
+    if (to > from) {
+      // Only a run with jumps of more than half the range can be signed.
+      const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
+      bool jumps = false;
+      for (std::int64_t k = from + 1; k < to && !jumps; ++k) jumps = std::abs(s.v[k] - s.v[k - 1]) > half;
+      useSigned_ = jumps && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
+    }
+    v_ = useSigned_ ? s.vs.data() : s.v.data();
+    // Program code can repeat at a row's period, but along the "rows" it is far
+    // rougher than any table: such runs are not refined at all.
+    if (to - from > 2) {
+      std::int32_t lo = v_[from], hi = v_[from];
+      double bend = 0;
+      for (std::int64_t k = from + 1; k + 1 < to; ++k) {
+        lo = std::min(lo, v_[k]);
+        hi = std::max(hi, v_[k]);
+        bend += std::abs(v_[k + 1] - 2 * v_[k] + v_[k - 1]);
+      }
+      if (hi > lo && bend / double(to - from - 2) > t_.codeBend * (hi - lo)) return;
+    }
+    // The run ends for this refinement where another table begins.
+    rows = std::min(rows, RefineSeams(s, w, s0, rows));
     if (rows <= maxDim_ + 1) {
       Refine(s, w, s0, static_cast<int>(rows), w + 3);
       return;
@@ -205,30 +243,90 @@ class Finder {
   // resemble each other, and so may the two, read at this width. Where a row
   // differs from the one above far more than the run's rows usually do, another
   // table may begin: that start is refined on its own as well.
-  void RefineSeams(const Stream& s, int w, std::int64_t s0, std::int64_t rows) {
+  // Returns the row of the first seam (rows when there is none). A row is a seam
+  // when it differs from the one above far more than the run's rows usually do,
+  // or when it breaks the run's smooth course: within a table each row is
+  // nearly the straight continuation of the two above it.
+  std::int64_t RefineSeams(const Stream& s, int w, std::int64_t s0, std::int64_t rows) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
-    const std::int32_t* v = s.v.data();
+    const std::int32_t* v = v_;
     steps_.clear();
+    bends_.clear();
     for (std::int64_t r = 1; r < rows; ++r) {
       const std::int64_t from = std::max<std::int64_t>(s0 + r * w, w), to = std::min<std::int64_t>(n, s0 + (r + 1) * w);
-      double sum = 0;
-      for (std::int64_t k = from; k < to; ++k) sum += std::abs(v[k] - v[k - w]);
+      double sum = 0, bend = 0;
+      for (std::int64_t k = from; k < to; ++k) {
+        sum += std::abs(v[k] - v[k - w]);
+        if (k >= 2 * w && r >= 2) bend += std::abs(v[k] - 2 * v[k - w] + v[k - 2 * w]);
+      }
       steps_.push_back(to > from ? sum / double(to - from) : 0.0);
+      bends_.push_back(to > from && r >= 2 ? bend / double(to - from) : 0.0);
     }
-    if (steps_.size() < 3) return;
-    sortedSteps_ = steps_;
-    std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
-                     sortedSteps_.end());
-    const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    if (steps_.size() < 3) return rows;
+    auto median = [&](const std::vector<double>& x, std::size_t skip) {
+      sortedSteps_.assign(x.begin() + static_cast<std::ptrdiff_t>(skip), x.end());
+      std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
+                       sortedSteps_.end());
+      return sortedSteps_[sortedSteps_.size() / 2];
+    };
+    const double usual = median(steps_, 0);
+    const double usualBend = median(bends_, 1);
+    const double spread = Spread(v, std::max<std::int64_t>(0, s0), std::min<std::int64_t>(n, s0 + rows * w));
+    auto seam = [&](std::size_t i) {
+      if (steps_[i] > t_.seamFactor * usual + 1.0) return true;
+      // A bend: this row and the next one both leave the straight course.
+      const double limit = 3.0 * usualBend + 0.04 * spread + 1.0;
+      return i >= 1 && i + 1 < bends_.size() && bends_[i] > limit && bends_[i + 1] > limit &&
+             bends_[i] > 2.0 * std::max(bends_[i - 1], 1.0);
+    };
+    std::int64_t firstSeam = rows;
     for (std::size_t i = 0; i < steps_.size() && !Cancelled(); ++i) {
       const std::int64_t r = static_cast<std::int64_t>(i) + 1;
-      if (steps_[i] <= t_.seamFactor * usual + 1.0 || rows - r < minDim_) continue;
+      if (!seam(i)) continue;
+      // A table before the seam is refined as far as the seam (and a row more,
+      // the rows need not line up with the tables).
+      if (firstSeam == rows && r >= minDim_) firstSeam = r + 1;
+      if (rows - r < minDim_) continue;
       std::int64_t end = r + 1;  // up to the next seam
-      while (end < rows && steps_[static_cast<std::size_t>(end - 1)] <= t_.seamFactor * usual + 1.0) ++end;
+      while (end < rows && !seam(static_cast<std::size_t>(end - 1))) ++end;
       // The run's rows need not line up with the tables': the new table starts
       // within half a row of the row whose step is large.
-      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r)), w / 2 + 1);
+      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r + 1)), w / 2 + 1);
     }
+    return firstSeam;
+  }
+
+  // The first row (from minDim on) that seems to belong to a table of another
+  // width, or `rows`. Within a table, the ratio of a row's step to the row above
+  // and its step from cell to cell stays about the same; a table of another
+  // width read at this one changes far more from "row" to "row" than along it.
+  // The row found may be the mixed row where the next table begins: the caller
+  // keeps it as the last one it may take.
+  int ForeignRow(const std::int32_t* v, std::int64_t n, int w, std::int64_t s0, int rows, double spread) {
+    if (rows <= minDim_) return rows;
+    const double eps = 0.01 * spread + 1.0;
+    ratios_.assign(static_cast<std::size_t>(rows), 0.0);
+    int counted = 0;
+    for (int r = 1; r < rows; ++r) {
+      const std::int64_t a = s0 + std::int64_t{r} * w;
+      if (a - w < 1 || a + w > n) break;
+      double dv = 0, dh = 0;
+      for (std::int64_t k = a; k < a + w; ++k) {
+        dv += std::abs(v[k] - v[k - w]);
+        dh += std::abs(v[k] - v[k - 1]);
+      }
+      ratios_[static_cast<std::size_t>(r)] = (dv / w + eps) / (dh / w + eps);
+      counted = r;
+    }
+    if (counted < minDim_) return rows;
+    sortedSteps_.assign(ratios_.begin() + 1, ratios_.begin() + minDim_);
+    std::sort(sortedSteps_.begin(), sortedSteps_.end());
+    const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    const double limit = t_.foreignFactor * usual + 1.0;
+    for (int r = minDim_; r + 1 <= counted; ++r) {
+      if (ratios_[static_cast<std::size_t>(r)] > limit && ratios_[static_cast<std::size_t>(r + 1)] > limit) return r + 1;
+    }
+    return rows;
   }
 
   // Cost of a cell: the mean relative difference to its upper and its left
@@ -273,14 +371,15 @@ class Finder {
   void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, std::int64_t reach) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
     if (budget_ <= 0) return;
-    const std::int32_t* v = s.v.data();
+    const std::int32_t* v = v_;
     const std::int64_t coreFrom = std::max<std::int64_t>(0, s0);
     const std::int64_t coreTo = std::min<std::int64_t>(n, s0 + std::int64_t{rowsGuess} * w);
     if (coreTo <= coreFrom) return;
     const double coreSpread = Spread(v, coreFrom, coreTo);
     if (coreSpread <= 0) return;
     const double invR = 1.0 / coreSpread;
-    const int maxRows = std::min(maxDim_, rowsGuess + 3);
+    const int maxRows = std::min(ForeignRow(v, n, w, s0, std::min(maxDim_, rowsGuess + 3), coreSpread),
+                                 std::min(maxDim_, rowsGuess + 3));
     const std::int64_t stMin = std::max<std::int64_t>(0, s0 - reach);
     const std::int64_t stMax = std::min<std::int64_t>(n - std::int64_t{minDim_} * w, s0 + reach);
     if (stMax < stMin) return;
@@ -347,11 +446,55 @@ class Finder {
     }
   }
 
+  // Step ratio (row step over cell step, see ForeignRow) of row r of a block.
+  double RowRatio(const std::int32_t* v, int w, std::int64_t rowStart, double eps) const {
+    double dv = 0, dh = 0;
+    for (std::int64_t k = rowStart; k < rowStart + w; ++k) {
+      dv += std::abs(v[k] - v[k - w]);
+      dh += std::abs(v[k] - v[k - 1]);
+    }
+    return (dv / w + eps) / (dh / w + eps);
+  }
+
+  // Moves the first and the last row of a block by one where the step ratios say
+  // that the row belongs to a neighbour, or that the row beyond belongs to it.
+  void AdjustEdges(const std::int32_t* v, std::int64_t n, int w, std::int64_t* start, int* rows, double spread) {
+    if (*rows < 3 || *start < w + 1) return;
+    const double eps = 0.01 * spread + 1.0;
+    ratios_.clear();
+    for (int r = 1; r < *rows; ++r) ratios_.push_back(RowRatio(v, w, *start + std::int64_t{r} * w, eps));
+    sortedSteps_ = ratios_;
+    std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + static_cast<std::ptrdiff_t>(sortedSteps_.size() / 2),
+                     sortedSteps_.end());
+    const double usual = sortedSteps_[sortedSteps_.size() / 2];
+    const double limit = t_.foreignFactor * usual + 1.0, fits = t_.edgeFit * usual;
+    if (*rows > minDim_ && ratios_[0] > limit && (ratios_.size() < 2 || ratios_[1] <= limit)) {
+      *start += w;
+      --*rows;
+    } else if (*rows < maxDim_ && *start >= 2 * w + 1 && RowRatio(v, w, *start, eps) <= fits) {
+      *start -= w;
+      ++*rows;
+    }
+    const std::int64_t end = *start + std::int64_t{*rows} * w;
+    if (*rows > minDim_ && ratios_.back() > limit) {
+      --*rows;
+    } else if (*rows < maxDim_ && end + w <= n && RowRatio(v, w, end, eps) <= fits) {
+      ++*rows;
+    }
+  }
+
   void Score(const Stream& s, int w, std::int64_t start, int rows) {
-    const std::int32_t* v = s.v.data();
-    const std::int64_t end = start + std::int64_t{rows} * w;
-    const double spread = Spread(v, start, end);
+    const std::int32_t* v = v_;
+    double spread = Spread(v, start, start + std::int64_t{rows} * w);
     if (spread <= 0) return;
+    {
+      const std::int64_t oldStart = start;
+      const int oldRows = rows;
+      AdjustEdges(v, static_cast<std::int64_t>(s.v.size()), w, &start, &rows, spread);
+      if (start != oldStart || rows != oldRows) spread = Spread(v, start, start + std::int64_t{rows} * w);
+      if (spread <= 0) return;
+    }
+    const std::int64_t end = start + std::int64_t{rows} * w;
     // A run that is (nearly) monotonic in storage order, across the row ends too,
     // is a counter or pointer table, not a two-dimensional map. A map rising along
     // its rows falls back at every row end instead.
@@ -371,7 +514,7 @@ class Finder {
     if (against * 25 <= inRowSteps && wrapAgainst * 4 <= rows - 1) return;
     if (fills * 4 > rows * w) return;
     const double invR = 1.0 / spread;
-    double score = 0, wrapSum = 0, inRowSum = 0, rough = 0;
+    double score = 0, wrapSum = 0, inRowSum = 0, rough = 0, bend = 0;
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < w; ++c) {
         const std::int64_t k = start + std::int64_t{r} * w + c;
@@ -382,6 +525,7 @@ class Finder {
           inRowSum += std::abs(v[k] - v[k - 1]);
           if (c + 1 < w) rough += std::abs(v[k + 1] - 2 * v[k] + v[k - 1]);
         }
+        if (r >= 2) bend += std::abs(v[k] - 2 * v[k - w] + v[k - 2 * w]);
       }
     }
     const double cells = double(rows) * w;
@@ -393,6 +537,9 @@ class Finder {
     // Fine roughness (second differences along the rows): tells a 16-bit map from
     // the same bytes read one byte off, which mixes neighbouring low bytes.
     if (w > 2) score -= cells * t_.roughWeight * std::min(1.0, rough / (double(rows) * (w - 2)) * invR);
+    // The same down the columns: rows of a table of another width, read at this
+    // one, do not follow a smooth course from row to row.
+    if (rows > 2) score -= cells * t_.bendWeight * std::min(1.0, bend / (double(rows - 2) * w) * invR);
     if (score <= 0) return;
     // 16-bit controllers keep their words at even addresses: read one byte off,
     // a 16-bit map looks almost as smooth in the other byte order.
@@ -415,7 +562,7 @@ class Finder {
         if (seam > 2.0 * inner + 0.02 * spread) score *= 1.0 + t_.axisBonus;
       }
     }
-    found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score});
+    found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score, useSigned_});
     if (found_.size() > kMaxFound) budget_ = 0;
   }
 
@@ -431,8 +578,11 @@ class Finder {
   std::vector<std::uint8_t> similar_, counts_;
   std::vector<double> pb_, pr_, pc_, corner_, cv_, ch_;  // refinement scratch
   std::vector<std::int32_t> sorted_;
-  std::vector<double> steps_, sortedSteps_;  // row steps of a run, for its seams
+  std::vector<double> ratios_;  // step ratios of the rows of a block, for its end
+  std::vector<double> steps_, bends_, sortedSteps_;  // row steps and bends of a run, for its seams
   std::vector<Found> found_;
+  const std::int32_t* v_ = nullptr;  // the reading of the run being refined
+  bool useSigned_ = false;
 };
 
 Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
@@ -443,6 +593,7 @@ Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
   if (image.size() <= static_cast<std::size_t>(phase)) return s;
   const std::size_t n = (image.size() - static_cast<std::size_t>(phase)) / static_cast<std::size_t>(s.cellBytes);
   s.v.resize(n);
+  s.vs.resize(n);
   const std::uint8_t* b = image.data() + phase;
   for (std::size_t k = 0; k < n; ++k) {
     switch (type) {
@@ -450,21 +601,43 @@ Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
       case CellType::I16: s.v[k] = b[2 * k + 1] * 256 + b[2 * k]; break;
       default: s.v[k] = b[k]; break;
     }
+    const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
+    s.vs[k] = s.v[k] >= half ? s.v[k] - 2 * half : s.v[k];
   }
   return s;
 }
 
 // Keeps the best of overlapping hits: a hit is dropped when a better one already
-// covers a quarter of it (or of itself).
-std::vector<Found> Merge(std::vector<Found> all) {
-  std::sort(all.begin(), all.end(), [](const Found& a, const Found& b) {
-    if (a.score != b.score) return a.score > b.score;
+// covers a quarter of it (or of itself), or when it lies on a header entry.
+std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& headers) {
+  // Among overlapping hits the one whose cells pay best wins, with a mild
+  // preference for the larger: a block of two tables read as one pays less per cell.
+  auto rank = [](const Found& f) { return f.score / std::pow(double(f.columns) * f.rows, 0.5); };
+  std::sort(all.begin(), all.end(), [&](const Found& a, const Found& b) {
+    const double ra = rank(a), rb = rank(b);
+    if (ra != rb) return ra > rb;
     return a.offset < b.offset;
   });
   std::vector<Found> kept;
   std::map<std::int64_t, std::int64_t> taken;  // start -> end of kept hits
   constexpr std::int64_t kLongest = std::int64_t{kMapFinderMaxDim} * kMapFinderMaxDim * 2;
+  std::map<std::int64_t, std::int64_t> entries;  // header entries, which never overlap each other
+  for (const ByteSpan& h : headers) entries[h.from] = h.to;
   for (const Found& f : all) {
+    {
+      // Any real share of a header entry: the plain reading of its bytes is worse.
+      const std::int64_t from = f.offset, to = f.offset + f.bytes;
+      std::int64_t covered = 0;
+      bool takesEntry = false;  // a quarter of an entry or more
+      auto it = entries.lower_bound(from);
+      if (it != entries.begin()) --it;
+      for (; it != entries.end() && it->first < to; ++it) {
+        const std::int64_t shared = std::max<std::int64_t>(0, std::min(to, it->second) - std::max(from, it->first));
+        covered += shared;
+        takesEntry = takesEntry || shared * 4 >= it->second - it->first;
+      }
+      if (covered * 8 >= f.bytes || takesEntry) continue;
+    }
     const std::int64_t from = f.offset, to = f.offset + f.bytes;
     bool clash = false;
     for (auto it = taken.lower_bound(to); it != taken.begin();) {
@@ -493,13 +666,22 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   std::vector<Plan> plans;
   const MapTypeFilter f = options.types;
   if (f == MapTypeFilter::All || f == MapTypeFilter::N) plans.push_back({CellType::N, 0});
-  if (f == MapTypeFilter::All || f == MapTypeFilter::M16) {
-    plans.push_back({CellType::M16, 0});
-    plans.push_back({CellType::M16, 1});
-  }
-  if (f == MapTypeFilter::All || f == MapTypeFilter::I16) {
-    plans.push_back({CellType::I16, 0});
-    plans.push_back({CellType::I16, 1});
+  // 16-bit controllers read their words at even addresses only.
+  if (f == MapTypeFilter::All || f == MapTypeFilter::M16) plans.push_back({CellType::M16, 0});
+  if (f == MapTypeFilter::All || f == MapTypeFilter::I16) plans.push_back({CellType::I16, 0});
+
+  // Tables with a header in front are recognised exactly first.
+  std::vector<ByteSpan> headerSpans;
+  // The header search takes about a tenth of the time.
+  constexpr double kHeaderShare = 0.1;
+  if (progress) progress(0.0);
+  ByteOrder order = ByteOrder::Unknown;
+  std::vector<MapCandidate> headed = FindHeaderMaps(image, options, cancel, &headerSpans, &order);
+  // An image keeps one byte order throughout: once its headers tell it, 16-bit
+  // tables of the other order are not looked for.
+  if (order != ByteOrder::Unknown) {
+    const CellType other = order == ByteOrder::Little ? CellType::M16 : CellType::I16;
+    plans.erase(std::remove_if(plans.begin(), plans.end(), [&](const Plan& p) { return p.type == other; }), plans.end());
   }
 
   Finder finder(image, options, cancel);
@@ -509,9 +691,9 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   double done = 0;
   auto report = [&] {
     done += 1;
-    if (progress) progress(std::min(1.0, done / total));
+    if (progress) progress(std::min(1.0, kHeaderShare + (1.0 - kHeaderShare) * done / total));
   };
-  if (progress) progress(0.0);
+  if (progress) progress(kHeaderShare);
   for (const Plan& p : plans) {
     if (finder.Cancelled()) break;
     const Stream s = Decode(image, p.type, p.phase);
@@ -540,29 +722,61 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
     if (share > 0.3) h.score *= 1.0 - share;
   }
-  std::vector<Found> kept = Merge(std::move(all));
-  std::vector<MapCandidate> out;
-  out.reserve(kept.size());
+  std::vector<ByteSpan> sureSpans;
+  for (const ByteSpan& h : headerSpans)
+    if (h.sure) sureSpans.push_back(h);
+  std::vector<Found> kept = Merge(std::move(all), sureSpans);
+  // A header candidate that is not sure of itself gives way to a table found by
+  // its values that takes a quarter of it.
+  auto shares = [](const Found& k, const MapCandidate& h) {
+    const std::int64_t shared = std::min(k.offset + k.bytes, h.offset + h.ByteSize()) - std::max(k.offset, h.offset);
+    return shared > 0 && shared * 4 >= std::min(k.bytes, h.ByteSize());
+  };
+  std::vector<std::int64_t> unsure;
+  for (const ByteSpan& h : headerSpans)
+    if (!h.sure) unsure.push_back(h.values);
+  std::sort(unsure.begin(), unsure.end());
+  headed.erase(std::remove_if(headed.begin(), headed.end(),
+                              [&](const MapCandidate& h) {
+                                if (!std::binary_search(unsure.begin(), unsure.end(), h.offset)) return false;
+                                return std::any_of(kept.begin(), kept.end(), [&](const Found& k) {
+                                  return k.score >= kDefaultMinScore && shares(k, h);
+                                });
+                              }),
+               headed.end());
+  std::vector<MapCandidate> out = headed;
+  out.reserve(out.size() + kept.size());
   for (const Found& k : kept) {
+    // Nor may it take a quarter of a header candidate's values.
+    const bool clash = std::any_of(headed.begin(), headed.end(), [&](const MapCandidate& h) { return shares(k, h); });
+    if (clash) continue;
     MapCandidate c;
     c.offset = k.offset;
     c.type = k.type;
     c.columns = k.columns;
     c.rows = k.rows;
     c.score = k.score;
+    c.isSigned = k.isSigned;
+    out.push_back(c);
+  }
+  for (MapCandidate& c : out) {
+    const std::int64_t bytes = c.ByteSize();
     if (!original.empty()) {
-      const std::int64_t end = k.offset + k.bytes;
+      const std::int64_t end = c.offset + bytes;
       const std::int64_t common = std::min<std::int64_t>(end, static_cast<std::int64_t>(original.size()));
       bool differs = common < end;
-      for (std::int64_t i = k.offset; i < common && !differs; ++i) {
+      for (std::int64_t i = c.offset; i < common && !differs; ++i) {
         differs = image[static_cast<std::size_t>(i)] != original[static_cast<std::size_t>(i)];
       }
       c.differsFromOriginal = differs;
       if (differs) c.score *= 1.0 + Tuning{}.diffBonus;
     }
-    out.push_back(c);
   }
   std::stable_sort(out.begin(), out.end(), [](const MapCandidate& a, const MapCandidate& b) { return a.score > b.score; });
+  if (options.minScore > 0) {
+    out.erase(std::find_if(out.begin(), out.end(), [&](const MapCandidate& c) { return c.score < options.minScore; }),
+              out.end());
+  }
   if (options.topK > 0 && out.size() > static_cast<std::size_t>(options.topK)) out.resize(static_cast<std::size_t>(options.topK));
   if (progress) progress(1.0);
   return out;

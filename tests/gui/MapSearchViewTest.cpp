@@ -374,6 +374,51 @@ class MapSearchViewTest : public QObject {
     QCOMPARE(Text(t, row, MapSearchView::ColDatenbank), QStringLiteral("ja"));
   }
 
+  // A map found by its 16-bit header brings its axis addresses into the form;
+  // one of the 8-bit kind, whose axes hold steps for the lookup routine, does not.
+  void alsKennfeldDefinierenFillsPlainAxisAddresses() {
+    test::ScriptedSeam seam;
+    Fixture f;
+    const std::string path = f.OpenDatabase("N16", {});
+    Bytes b = ImageWithMaps(32 * 1024, {});
+    auto word = [&](std::int64_t at, int v) {
+      b[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(v & 0xFF);
+      b[static_cast<std::size_t>(at + 1)] = static_cast<std::uint8_t>(v >> 8);
+    };
+    // Little-endian: dimensions 8 and 6, X axis at 0x4004, Y axis at 0x4014, values at 0x4020.
+    word(0x4000, 8);
+    word(0x4002, 6);
+    for (int k = 0; k < 8; ++k) word(0x4004 + 2 * k, 600 + 450 * k + 20 * k * k);
+    for (int k = 0; k < 6; ++k) word(0x4014 + 2 * k, 100 + 180 * k);
+    for (int r = 0; r < 6; ++r)
+      for (int c = 0; c < 8; ++c) word(0x4020 + 2 * (r * 8 + c), 3000 + 900 * c + 1300 * r + 40 * c * r);
+    // 8-bit kind at 0x2000: input, 6, steps; input, 8, steps; 6 x 8 values at 0x2012.
+    const std::uint8_t head[] = {0x3A, 6, 0x30, 20, 30, 25, 40, 30, 0x41, 8, 0x20, 10, 20, 30, 25, 30, 20, 15};
+    std::copy(std::begin(head), std::end(head), b.begin() + 0x2000);
+    for (int r = 0; r < 6; ++r)
+      for (int c = 0; c < 8; ++c) b[static_cast<std::size_t>(0x2012 + r * 8 + c)] = static_cast<std::uint8_t>(30 + 14 * c + 9 * r);
+    f.LoadTuning(b);
+    QVERIFY(f.SearchAll());
+    QTableWidget* t = f.view->SuchErgebnis;
+    struct Case { const char* address; const char* x; const char* y; std::int32_t record; };
+    const Case cases[] = {{"0x004020", "002002", "00200A", 1}, {"0x002012", "", "", 2}};
+    for (const Case& c : cases) {
+      const int row = RowOf(t, c.address);
+      QVERIFY2(row >= 0, c.address);
+      QCOMPARE(Text(t, row, MapSearchView::ColErkannt), QStringLiteral("Kopf"));
+      t->setCurrentCell(row, 0);
+      TKennfdefinieren* form = f.main->forms.Kennfdefinieren;
+      QTimer::singleShot(0, form, [form] { form->Button1Click(); });
+      f.view->DefinierenClick();
+      QVERIFY(seam.boxes.isEmpty());
+      const TDatensatz rec = ReadRecord(path, c.record);
+      QCOMPARE(rec.get(fld::XAdresse), std::string(c.x));
+      QCOMPARE(rec.get(fld::YAdresse), std::string(c.y));
+    }
+    QCOMPARE(Text(t, RowOf(t, "0x004020"), MapSearchView::ColXAchse), QStringLiteral("0x004004 (16 Bit Intel)"));
+    QCOMPARE(Text(t, RowOf(t, "0x002012"), MapSearchView::ColXAchse), QStringLiteral("0x00200A (8 Bit, Schritte)"));
+  }
+
   void definedTypeFollowsTheCandidate() {
     Fixture f;
     const std::string path = f.OpenDatabase("N8", {});
