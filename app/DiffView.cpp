@@ -154,6 +154,8 @@ std::vector<DefinedMap> DiffView::DatabaseMaps() const {
 
 void DiffView::Refresh() {
   result_ = Comparison{};
+  // Where a map lies stays hidden, as in the map list, unless expert mode is on.
+  Kennfelder->setColumnHidden(ColAdresse, !main_.Expertenmodus1->isChecked());
   const ImageSet& img = main_.images;
   MitOriginal->setEnabled(img.VergleichLoaded());
   const QString against = img.VergleichLoaded()

@@ -237,7 +237,10 @@ void TMainM::CreateForms() {
   orv::ui::ApplyExpertMode(*this, Expertenmodus1->isChecked());
 }
 
-void TMainM::Expertenmodus1Click() { orv::ui::SetExpertMode(*this, Expertenmodus1->isChecked()); }
+void TMainM::Expertenmodus1Click() {
+  orv::ui::SetExpertMode(*this, Expertenmodus1->isChecked());
+  emit projectChanged();
+}
 
 QFont TMainM::WindowFont() const {
   QFont f(QStringLiteral("MS Sans Serif"));

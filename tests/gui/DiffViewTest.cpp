@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -62,6 +63,8 @@ class DiffViewTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
   void listFollowsEditsResetsUndoAndLoads() {
     Fixture f;
     QVERIFY(f.view->isVisible());
@@ -76,6 +79,11 @@ class DiffViewTest : public QObject {
     QCOMPARE(f.view->Bereiche->rowCount(), 1);
     QCOMPARE(f.view->Bereiche->item(0, DiffView::ColBereich)->text(), QStringLiteral("0x000080"));
     QCOMPARE(f.view->Bereiche->item(0, DiffView::ColNachher)->text(), QStringLiteral("AB"));
+    // Where a map lies shows only in expert mode, as in the map list.
+    QVERIFY(f.view->Kennfelder->isColumnHidden(DiffView::ColAdresse));
+    f.main->Expertenmodus1->trigger();
+    QVERIFY(!f.view->Kennfelder->isColumnHidden(DiffView::ColAdresse));
+    f.main->Expertenmodus1->trigger();
 
     f.seam.answers.enqueue(true);
     f.main->GanzeDateizurcksetzen1Click();
