@@ -40,6 +40,7 @@
 #include "maps/CellCodec.h"
 #include "project/FileIo.h"
 #include "project/HexText.h"
+#include "project/MapDefinition.h"
 
 using orv::ui::BoxKind;
 using orv::ui::CaptionOf;
@@ -592,18 +593,7 @@ void TMainM::CreateDatabase(const QString& chosen) {
   db.Datenbankname = ToUtf8Path(path);
   setWindowTitle(kTitle + QStringLiteral("       ") + path);
   // Record 0 of a new file starts from a clean buffer, not from the record read last.
-  orv::TDatensatz& r = db.Datensatz;
-  r = orv::TDatensatz{};
-  r.set(orv::fld::Kennfeldname, "Drehzahlbegrenzer");
-  r.set(orv::fld::Anfangsadresse, "0");
-  r.set(orv::fld::XDimension, 0);
-  r.set(orv::fld::YDimension, 0);
-  r.set(orv::fld::XBeschriftung, "N8");
-  r.set(orv::fld::YBeschriftung, "");
-  r.set(orv::fld::KennfeldTyp, "K");
-  r.set(orv::fld::Nummer, 0);
-  r.set(orv::fld::Faktor, 1.0);
-  r.set(orv::fld::Kennung, "A");
+  db.Datensatz = orv::NewRevLimiterRecord();
   db.SatzSchreiben(0);
   // A new database has no maps: the list empties and the system is the new file's.
   EmptyMapList();

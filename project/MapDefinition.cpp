@@ -163,4 +163,15 @@ TDatensatz NewMapRecord(const MapDefinition& def, std::int32_t nummer) {
   return rec;
 }
 
+TDatensatz NewRevLimiterRecord() {
+  TDatensatz r;
+  r.set(fld::Kennfeldname, "Drehzahlbegrenzer");
+  r.set(fld::Anfangsadresse, "0");
+  r.set(fld::XBeschriftung, "N8");
+  r.set(fld::KennfeldTyp, "K");
+  r.set(fld::Faktor, 1.0);
+  r.set(fld::Kennung, "A");
+  return r;
+}
+
 }  // namespace orv

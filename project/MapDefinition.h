@@ -131,4 +131,8 @@ void SaveMapDefinition(const MapDefinition& def, std::int32_t nummer, TDatensatz
 // A new record built from a zeroed buffer by SaveMapDefinition.
 TDatensatz NewMapRecord(const MapDefinition& def, std::int32_t nummer);
 
+// Record 0 of a new database, from a zeroed buffer: "Drehzahlbegrenzer" at
+// address "0", system code "N8", type "K" (no rev limiter), factor 1.0.
+TDatensatz NewRevLimiterRecord();
+
 }  // namespace orv

@@ -22,6 +22,18 @@ char32_t CodePointOf(unsigned char b) {
   return b;
 }
 
+
+char ByteOf(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  for (int i = 0; i < 32; ++i) {
+    if (kHigh[i] == c || (kHigh[i] == 0 && c == static_cast<char32_t>(0x80 + i)))
+      return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -39,17 +51,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-char ByteOf(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  for (int i = 0; i < 32; ++i) {
-    if (kHigh[i] == c || (kHigh[i] == 0 && c == static_cast<char32_t>(0x80 + i)))
-      return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
-}  // namespace
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;

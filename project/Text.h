@@ -8,5 +8,7 @@ namespace orv {
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Characters with no Windows-1252 byte become '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
+// Appends the UTF-8 bytes of one code point (at most 0x10FFFF).
+void AppendUtf8(std::string& out, char32_t c);
 
 }  // namespace orv

@@ -391,17 +391,6 @@ TDatensatz MapRecordOf(std::int32_t nummer, const std::string& nameCp1252, const
   return rec;
 }
 
-TDatensatz NewRecordZero() {
-  TDatensatz r;
-  r.set(fld::Kennfeldname, "Drehzahlbegrenzer");
-  r.set(fld::Anfangsadresse, "0");
-  r.set(fld::XBeschriftung, "N8");
-  r.set(fld::KennfeldTyp, "K");
-  r.set(fld::Faktor, 1.0);
-  r.set(fld::Kennung, "A");
-  return r;
-}
-
 bool IsLimiterTitle(const std::string& title) {
   const std::string t = CleanText(title);
   static constexpr std::string_view kName = "drehzahlbegrenzer";
@@ -443,7 +432,7 @@ std::optional<double> LimiterFactor(const XdfMath& m, const Cells& c, std::strin
 
 XdfImport ConvertXdf(const XdfDocument& doc) {
   XdfImport out;
-  out.records.push_back(NewRecordZero());
+  out.records.push_back(NewRevLimiterRecord());
   XdfReport& report = out.report;
   Context ctx{doc, {}};
   for (std::size_t i = 0; i < doc.items.size(); ++i) {
