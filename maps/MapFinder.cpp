@@ -38,10 +38,12 @@ struct Tuning {
   double wrapCap = 0.3;    // ... counted up to this relative size
   double roughWeight = 0.5;
   double bendWeight = 0.25;
-  double codeBend = 0.4;     // runs whose mean bend along the storage order exceeds this share of their range are code
+  double codeBend = 0.3;     // runs whose median bend along the storage order exceeds this share of their range are code
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
   double foreignFactor = 2.0;
+  int runSlack = 1;          // rows a run's block may grow beyond the run's end ...
+  int seamSlack = 0;         // ... or beyond a seam
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
 };
 
@@ -217,21 +219,29 @@ class Finder {
     }
     v_ = useSigned_ ? s.vs.data() : s.v.data();
     // Program code can repeat at a row's period, but along the "rows" it is far
-    // rougher than any table: such runs are not refined at all.
+    // rougher than any table: such runs are not refined at all. The median bend
+    // is taken, not the mean: a run over several tables packed back to back
+    // holds a few large jumps where one table ends and the next begins.
     if (to - from > 2) {
       std::int32_t lo = v_[from], hi = v_[from];
-      double bend = 0;
+      const std::int64_t step = std::max<std::int64_t>(1, (to - from) / 512);
+      bendSample_.clear();
       for (std::int64_t k = from + 1; k + 1 < to; ++k) {
         lo = std::min(lo, v_[k]);
         hi = std::max(hi, v_[k]);
-        bend += std::abs(v_[k + 1] - 2 * v_[k] + v_[k - 1]);
+        if ((k - from - 1) % step == 0) bendSample_.push_back(std::abs(v_[k + 1] - 2 * v_[k] + v_[k - 1]));
       }
-      if (hi > lo && bend / double(to - from - 2) > t_.codeBend * (hi - lo)) return;
+      const auto mid = bendSample_.begin() + static_cast<std::ptrdiff_t>(bendSample_.size() / 2);
+      std::nth_element(bendSample_.begin(), mid, bendSample_.end());
+      if (hi > lo && *mid > t_.codeBend * (hi - lo)) return;
     }
-    // The run ends for this refinement where another table begins.
-    rows = std::min(rows, RefineSeams(s, w, s0, rows));
+    // The run ends for this refinement where another table begins; the block
+    // then grows no further than the seam.
+    const std::int64_t seamRows = RefineSeams(s, w, s0, rows);
+    const int slack = seamRows < rows ? t_.seamSlack : t_.runSlack;
+    rows = std::min(rows, seamRows);
     if (rows <= maxDim_ + 1) {
-      Refine(s, w, s0, static_cast<int>(rows), w + 3);
+      Refine(s, w, s0, static_cast<int>(rows), w + 3, slack);
       return;
     }
     for (std::int64_t r = 0; r < rows && !Cancelled(); r += maxDim_) {
@@ -290,8 +300,10 @@ class Finder {
       std::int64_t end = r + 1;  // up to the next seam
       while (end < rows && !seam(static_cast<std::size_t>(end - 1))) ++end;
       // The run's rows need not line up with the tables': the new table starts
-      // within half a row of the row whose step is large.
-      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r + 1)), w / 2 + 1);
+      // within a row of the first row whose step is large (a row that compares
+      // only a few cells across the seam may already stand out).
+      Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, end - r + 1)), w + 1,
+             end < rows ? t_.seamSlack : t_.runSlack);
     }
     return firstSeam;
   }
@@ -362,13 +374,13 @@ class Finder {
     return (double(hi) - double(lo)) / fraction;
   }
 
-  // Picks the exact start (within reach cells of s0) and the row count near the
-  // rough block and scores it. The
+  // Picks the exact start (within reach cells of s0) and the row count (up to
+  // slack rows beyond the rough block) and scores it. The
   // pay of a block is a sum over its cells; the cells of the first row have no
   // upper and those of the first column no left neighbour, so the sum is kept as
   // prefix sums of the interior pay plus the corrections for the first row and
   // (with stride w) for the first column: every start and height costs O(1).
-  void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, std::int64_t reach) {
+  void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, std::int64_t reach, int slack = 3) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
     if (budget_ <= 0) return;
     const std::int32_t* v = v_;
@@ -378,8 +390,8 @@ class Finder {
     const double coreSpread = Spread(v, coreFrom, coreTo);
     if (coreSpread <= 0) return;
     const double invR = 1.0 / coreSpread;
-    const int maxRows = std::min(ForeignRow(v, n, w, s0, std::min(maxDim_, rowsGuess + 3), coreSpread),
-                                 std::min(maxDim_, rowsGuess + 3));
+    const int maxRows = std::min(ForeignRow(v, n, w, s0, std::min(maxDim_, rowsGuess + slack), coreSpread),
+                                 std::min(maxDim_, rowsGuess + slack));
     const std::int64_t stMin = std::max<std::int64_t>(0, s0 - reach);
     const std::int64_t stMax = std::min<std::int64_t>(n - std::int64_t{minDim_} * w, s0 + reach);
     if (stMax < stMin) return;
@@ -577,7 +589,7 @@ class Finder {
   std::vector<std::uint8_t> fill_;
   std::vector<std::uint8_t> similar_, counts_;
   std::vector<double> pb_, pr_, pc_, corner_, cv_, ch_;  // refinement scratch
-  std::vector<std::int32_t> sorted_;
+  std::vector<std::int32_t> sorted_, bendSample_;
   std::vector<double> ratios_;  // step ratios of the rows of a block, for its end
   std::vector<double> steps_, bends_, sortedSteps_;  // row steps and bends of a run, for its seams
   std::vector<Found> found_;
