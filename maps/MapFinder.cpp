@@ -468,7 +468,8 @@ class Finder {
     return (dv / w + eps) / (dh / w + eps);
   }
 
-  // Moves the first and the last row of a block by one where the step ratios say
+  // Cuts a block where the next table begins inside it, then moves its first and
+  // last row by one where the step ratios say
   // that the row belongs to a neighbour, or that the row beyond belongs to it.
   void AdjustEdges(const std::int32_t* v, std::int64_t n, int w, std::int64_t* start, int* rows, double spread) {
     if (*rows < 3 || *start < w + 1) return;
@@ -480,6 +481,17 @@ class Finder {
                      sortedSteps_.end());
     const double usual = sortedSteps_[sortedSteps_.size() / 2];
     const double limit = t_.foreignFactor * usual + 1.0, fits = t_.edgeFit * usual;
+    // A row inside the block that differs from the row above as a foreign row
+    // does, followed by rows that resemble each other again: the next table
+    // begins there, on the block's rows (a seam between the rows would give two
+    // such rows in a row and is left to the run's seams).
+    for (int j = std::max(minDim_, 2); j + 1 < *rows; ++j) {
+      if (ratios_[static_cast<std::size_t>(j - 1)] > limit && ratios_[static_cast<std::size_t>(j)] <= limit) {
+        *rows = j;
+        ratios_.resize(static_cast<std::size_t>(j - 1));
+        break;
+      }
+    }
     if (*rows > minDim_ && ratios_[0] > limit && (ratios_.size() < 2 || ratios_[1] <= limit)) {
       *start += w;
       --*rows;
