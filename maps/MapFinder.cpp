@@ -209,14 +209,7 @@ class Finder {
     // Signed values read as unsigned jump between the top and the bottom of the
     // range where they cross zero: the reading with the smaller spread is taken.
     const std::int64_t from = std::max<std::int64_t>(0, s0), to = std::min<std::int64_t>(static_cast<std::int64_t>(s.v.size()), s0 + rows * w);
-    useSigned_ = false;
-    if (to > from) {
-      // Only a run with jumps of more than half the range can be signed.
-      const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
-      bool jumps = false;
-      for (std::int64_t k = from + 1; k < to && !jumps; ++k) jumps = std::abs(s.v[k] - s.v[k - 1]) > half;
-      useSigned_ = jumps && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
-    }
+    useSigned_ = SignedReading(s, from, to);
     v_ = useSigned_ ? s.vs.data() : s.v.data();
     // Program code can repeat at a row's period, but along the "rows" it is far
     // rougher than any table: such runs are not refined at all. The median bend
@@ -247,6 +240,17 @@ class Finder {
     for (std::int64_t r = 0; r < rows && !Cancelled(); r += maxDim_) {
       Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, rows - r)), r == 0 ? w + 3 : 0);
     }
+  }
+
+  // Whether the cells [from, to) are read as two's complement: only a stretch
+  // with jumps of more than half the range can be signed, and it is when that
+  // reading has the smaller spread.
+  bool SignedReading(const Stream& s, std::int64_t from, std::int64_t to) {
+    if (to <= from) return false;
+    const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
+    bool jumps = false;
+    for (std::int64_t k = from + 1; k < to && !jumps; ++k) jumps = std::abs(s.v[k] - s.v[k - 1]) > half;
+    return jumps && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
   }
 
   // Two tables stored one after the other can form one run: the rows of each
@@ -383,10 +387,14 @@ class Finder {
   void Refine(const Stream& s, int w, std::int64_t s0, int rowsGuess, std::int64_t reach, int slack = 3) {
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
     if (budget_ <= 0) return;
-    const std::int32_t* v = v_;
     const std::int64_t coreFrom = std::max<std::int64_t>(0, s0);
     const std::int64_t coreTo = std::min<std::int64_t>(n, s0 + std::int64_t{rowsGuess} * w);
     if (coreTo <= coreFrom) return;
+    // A run over several tables may hold signed and unsigned ones: each block
+    // is read the way that suits it.
+    useSigned_ = SignedReading(s, coreFrom, coreTo);
+    v_ = useSigned_ ? s.vs.data() : s.v.data();
+    const std::int32_t* v = v_;
     const double coreSpread = Spread(v, coreFrom, coreTo);
     if (coreSpread <= 0) return;
     const double invR = 1.0 / coreSpread;
