@@ -223,7 +223,13 @@ TMainM::TMainM() {
   }
 }
 
-TMainM::~TMainM() = default;
+TMainM::~TMainM() {
+  // The widgets, the views and the undo stack die after this body, when the window
+  // is no longer a TMainM: nothing they signal on their way out may reach it, and
+  // the views are hidden while the window is still whole.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+  hide();
+}
 
 void TMainM::CreateForms() {
   forms.Info = new TInfo(*this);
