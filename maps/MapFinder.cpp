@@ -664,6 +664,9 @@ std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& he
       auto it = entries.lower_bound(from);
       if (it != entries.begin()) --it;
       for (; it != entries.end() && it->first < to; ++it) {
+        // A short entry wholly inside a far larger smooth block is more likely a
+        // few cells of a table that happen to read as a header than a real one.
+        if (it->first > from && it->second < to && (it->second - it->first) * 4 <= f.bytes && f.score >= kDefaultMinScore) continue;
         const std::int64_t shared = std::max<std::int64_t>(0, std::min(to, it->second) - std::max(from, it->first));
         covered += shared;
         takesEntry = takesEntry || shared * 4 >= it->second - it->first;
@@ -764,6 +767,18 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     const std::int64_t shared = std::min(k.offset + k.bytes, h.offset + h.ByteSize()) - std::max(k.offset, h.offset);
     return shared > 0 && shared * 4 >= std::min(k.bytes, h.ByteSize());
   };
+  // A short header entry (header included) wholly inside a far larger table
+  // found by its values is taken for a few of its cells: the table stays, the
+  // entry goes.
+  std::map<std::int64_t, ByteSpan> spanOf;
+  for (const ByteSpan& h : headerSpans) spanOf[h.values] = h;
+  auto swallows = [&](const Found& k, const MapCandidate& h) {
+    if (k.score < kDefaultMinScore) return false;
+    const auto it = spanOf.find(h.offset);
+    if (it == spanOf.end()) return false;
+    const ByteSpan& e = it->second;
+    return e.from > k.offset && e.to < k.offset + k.bytes && (e.to - e.from) * 4 <= k.bytes;
+  };
   std::vector<std::int64_t> unsure;
   for (const ByteSpan& h : headerSpans)
     if (!h.sure) unsure.push_back(h.values);
@@ -776,11 +791,14 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
                                 });
                               }),
                headed.end());
+  std::erase_if(headed, [&](const MapCandidate& h) {
+    return std::any_of(kept.begin(), kept.end(), [&](const Found& k) { return swallows(k, h); });
+  });
   std::vector<MapCandidate> out = headed;
   out.reserve(out.size() + kept.size());
   for (const Found& k : kept) {
     // Nor may it take a quarter of a header candidate's values.
-    const bool clash = std::any_of(headed.begin(), headed.end(), [&](const MapCandidate& h) { return shares(k, h); });
+    const bool clash = std::any_of(headed.begin(), headed.end(), [&](const MapCandidate& h) { return shares(k, h) && !swallows(k, h); });
     if (clash) continue;
     MapCandidate c;
     c.offset = k.offset;
