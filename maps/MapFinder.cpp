@@ -41,7 +41,7 @@ struct Tuning {
   double codeBend = 0.3;     // runs whose median bend along the storage order exceeds this share of their range are code
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
-  double foreignFactor = 2.0;
+  double foreignFactor = 3.0;
   int runSlack = 1;          // rows a run's block may grow beyond the run's end ...
   int seamSlack = 0;         // ... or beyond a seam
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
