@@ -44,6 +44,8 @@ struct Tuning {
   double foreignFactor = 3.0;
   int runSlack = 1;          // rows a run's block may grow beyond the run's end ...
   int seamSlack = 0;         // ... or beyond a seam
+  double edgeBend = 3.0;     // a row bending this many times the usual row bend leaves the table ...
+  double edgeSpread = 0.05;  // ... or this share of its spread
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
 };
 
@@ -151,6 +153,12 @@ class Finder {
     for (std::size_t k = uw; k < n; ++k) {
       const std::int32_t d = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[k] - v[k - uw]) << shift) >> shift;
       sim[k] = static_cast<std::uint8_t>((d <= thr[k]) & (-d <= thr[k]) & (fill[k] ^ 1));
+    }
+    // Steep tables: a row differs from the one above by about what that one
+    // differs from the row before it.
+    for (std::size_t k = 2 * uw; k < n; ++k) {
+      const std::int32_t d = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[k] - 2 * v[k - uw] + v[k - 2 * uw]) << shift) >> shift;
+      sim[k] |= static_cast<std::uint8_t>((d <= thr[k]) & (-d <= thr[k]) & (fill[k] ^ 1));
     }
     constexpr std::size_t kChunk = 16;
     const std::size_t chunks = (n + kChunk - 1) / kChunk;
@@ -345,6 +353,13 @@ class Finder {
     return rows;
   }
 
+  // How far cell k is from what its predecessors at distance d predict: the
+  // smaller of the step and the change of the step.
+  static std::int32_t Step(const std::int32_t* v, std::int64_t k, std::int64_t d) {
+    const std::int32_t one = std::abs(v[k] - v[k - d]);
+    return k >= 2 * d ? std::min(one, std::abs(v[k] - 2 * v[k - d] + v[k - 2 * d])) : one;
+  }
+
   // Cost of a cell: the mean relative difference to its upper and its left
   // neighbour. A cell of the first row is compared with the cell below instead,
   // one of the first column with the cell to its right, so that a foreign row at
@@ -353,8 +368,8 @@ class Finder {
     if (fill_[static_cast<std::size_t>(k)]) return -t_.tau;
     const std::int64_t up = firstRow ? k + w : k - w;
     const std::int64_t left = firstCol ? k + 1 : k - 1;
-    const double cv = std::min(1.0, std::abs(v[k] - v[up]) * invR);
-    const double ch = std::min(1.0, std::abs(v[k] - v[left]) * invR);
+    const double cv = std::min(1.0, (firstRow ? std::abs(v[k] - v[up]) : Step(v, k, w)) * invR);
+    const double ch = std::min(1.0, (firstCol ? std::abs(v[k] - v[left]) : Step(v, k, 1)) * invR);
     return t_.tau - 0.5 * (cv + ch);
   }
 
@@ -418,8 +433,8 @@ class Finder {
     ch_.assign(len, 0.0);
     for (std::size_t i = 0; i < len; ++i) {
       const std::int64_t k = lo + static_cast<std::int64_t>(i);
-      cv_[i] = k >= w ? std::min(1.0, std::abs(v[k] - v[k - w]) * invR) : 0.0;
-      ch_[i] = k >= 1 ? std::min(1.0, std::abs(v[k] - v[k - 1]) * invR) : 0.0;
+      cv_[i] = k >= w ? std::min(1.0, Step(v, k, w) * invR) : 0.0;
+      ch_[i] = k >= 1 ? std::min(1.0, Step(v, k, 1) * invR) : 0.0;
     }
     const std::size_t uw = static_cast<std::size_t>(w);
     for (std::size_t i = 0; i < len; ++i) {
@@ -515,17 +530,107 @@ class Finder {
     }
   }
 
+  // Mean bend of the row at a from the course of the rows at b and c: how far
+  // it is from the straight continuation 2 b - c.
+  double RowBend(const std::int32_t* v, int w, std::int64_t a, std::int64_t b, std::int64_t c) const {
+    double sum = 0;
+    for (int k = 0; k < w; ++k) sum += std::abs(v[a + k] - 2 * v[b + k] + v[c + k]);
+    return sum / w;
+  }
+
+  // Splits a block into the tables it holds and moves their edges to where
+  // each ends. Within a table each row nearly continues the course of the two
+  // before it; the first row of another table breaks it, and so does the row
+  // after that (two breaks in a row, the next row keeping the new course). An
+  // edge row that breaks the course is dropped, rows beyond an edge that keep
+  // it are taken.
+  void FitEdges(const std::int32_t* v, std::int64_t n, int w, std::int64_t start, int rows, double spread, int cellBytes) {
+    pieces_.clear();
+    if (rows < 3) {
+      pieces_.push_back({start, rows});
+      return;
+    }
+    auto rowAt = [&](std::int64_t first, int r) { return first + std::int64_t{r} * w; };
+    edgeBends_.clear();  // edgeBends_[i]: bend of row i + 2
+    for (int r = 2; r < rows; ++r) edgeBends_.push_back(RowBend(v, w, rowAt(start, r), rowAt(start, r - 1), rowAt(start, r - 2)));
+    edgeSorted_ = edgeBends_;
+    std::nth_element(edgeSorted_.begin(), edgeSorted_.begin() + static_cast<std::ptrdiff_t>(edgeSorted_.size() / 2),
+                     edgeSorted_.end());
+    const double usual = edgeSorted_[edgeSorted_.size() / 2];
+    const double limit = std::max(t_.edgeBend * usual, t_.edgeSpread * spread) + (cellBytes == 1 ? 2.0 : 8.0);
+    auto bent = [&](int r) { return edgeBends_[static_cast<std::size_t>(r - 2)] > limit; };
+    int from = 0;
+    for (int r = 2; r <= rows; ++r) {
+      const bool brk = r < rows - 1 && bent(r) && bent(r + 1) && (r + 2 >= rows || !bent(r + 2));
+      if (!brk && r < rows) continue;
+      std::int64_t st = rowAt(start, from);
+      int h = r - from;
+      from = r;
+      if (h >= 4 && RowBend(v, w, rowAt(st, 0), rowAt(st, 1), rowAt(st, 2)) > limit &&
+          RowBend(v, w, rowAt(st, 1), rowAt(st, 2), rowAt(st, 3)) <= limit) {
+        st += w;
+        --h;
+      } else if (h >= 2) {
+        while (h < maxDim_ && st >= w && !fill_[static_cast<std::size_t>(st - w)] &&
+               RowBend(v, w, rowAt(st, -1), rowAt(st, 0), rowAt(st, 1)) <= limit) {
+          st -= w;
+          ++h;
+        }
+      }
+      if (h >= 4 && RowBend(v, w, rowAt(st, h - 1), rowAt(st, h - 2), rowAt(st, h - 3)) > limit &&
+          RowBend(v, w, rowAt(st, h - 2), rowAt(st, h - 3), rowAt(st, h - 4)) <= limit) {
+        --h;
+      } else if (h >= 2) {
+        while (h < maxDim_ && rowAt(st, h) + w <= n && !fill_[static_cast<std::size_t>(rowAt(st, h))] &&
+               RowBend(v, w, rowAt(st, h), rowAt(st, h - 1), rowAt(st, h - 2)) <= limit) {
+          ++h;
+        }
+      }
+      if (h >= minDim_) pieces_.push_back({st, h});
+    }
+  }
+
   void Score(const Stream& s, int w, std::int64_t start, int rows) {
     const std::int32_t* v = v_;
-    double spread = Spread(v, start, start + std::int64_t{rows} * w);
+    const double spread = Spread(v, start, start + std::int64_t{rows} * w);
     if (spread <= 0) return;
-    {
-      const std::int64_t oldStart = start;
-      const int oldRows = rows;
-      AdjustEdges(v, static_cast<std::int64_t>(s.v.size()), w, &start, &rows, spread);
-      if (start != oldStart || rows != oldRows) spread = Spread(v, start, start + std::int64_t{rows} * w);
-      if (spread <= 0) return;
+    AdjustEdges(v, static_cast<std::int64_t>(s.v.size()), w, &start, &rows, spread);
+    FitEdges(v, static_cast<std::int64_t>(s.v.size()), w, start, rows, spread, s.cellBytes);
+    const std::vector<Piece> pieces = pieces_;
+    for (const Piece& p : pieces) ScoreBlock(s, w, p.start, p.rows);
+  }
+
+  // Whether the rows of a block of width w break at a part p of w as they do
+  // at their ends: the block then holds a table p cells wide, two or more of its
+  // rows read as one.
+  bool BreaksWithin(const std::int32_t* v, int w, std::int64_t start, int rows, double spread) const {
+    if (start < 2) return false;
+    const std::int64_t end = start + std::int64_t{rows} * w;
+    for (int p = minDim_; 2 * p <= w; ++p) {
+      if (w % p) continue;
+      double atWrap = 0, atPart = 0, inside = 0;
+      std::int64_t nWrap = 0, nPart = 0, nInside = 0;
+      for (std::int64_t k = start + 1; k < end; ++k) {
+        const double e = std::abs(v[k] - 2 * v[k - 1] + v[k - 2]);
+        const std::int64_t c = k - start;
+        if (c % w == 0) { atWrap += e; ++nWrap; }
+        else if (c % p == 0) { atPart += e; ++nPart; }
+        else if (c % w > 1 && c % p > 1) { inside += e; ++nInside; }
+      }
+      if (!nPart || !nInside) continue;
+      atPart /= double(nPart);
+      inside /= double(nInside);
+      const double wrap = nWrap ? atWrap / double(nWrap) : 0.0;
+      if (atPart > 4.0 * inside + 0.02 * spread && atPart > 0.4 * wrap) return true;
     }
+    return false;
+  }
+
+  void ScoreBlock(const Stream& s, int w, std::int64_t start, int rows) {
+    const std::int32_t* v = v_;
+    const double spread = Spread(v, start, start + std::int64_t{rows} * w);
+    if (spread <= 0) return;
+    if (BreaksWithin(v, w, start, rows, spread)) return;
     const std::int64_t end = start + std::int64_t{rows} * w;
     // A run that is (nearly) monotonic in storage order, across the row ends too,
     // is a counter or pointer table, not a two-dimensional map. A map rising along
@@ -611,7 +716,10 @@ class Finder {
   std::vector<double> pb_, pr_, pc_, corner_, cv_, ch_;  // refinement scratch
   std::vector<std::int32_t> sorted_, bendSample_;
   std::vector<double> ratios_;  // step ratios of the rows of a block, for its end
-  std::vector<double> steps_, bends_, sortedSteps_;  // row steps and bends of a run, for its seams
+  std::vector<double> steps_, bends_, sortedSteps_;
+  std::vector<double> edgeBends_, edgeSorted_;  // row bends of a block, for its edges
+  struct Piece { std::int64_t start; int rows; };
+  std::vector<Piece> pieces_;  // the tables a block holds  // row steps and bends of a run, for its seams
   std::vector<Found> found_;
   const std::int32_t* v_ = nullptr;  // the reading of the run being refined
   bool useSigned_ = false;
