@@ -217,7 +217,7 @@ class Finder {
     // Signed values read as unsigned jump between the top and the bottom of the
     // range where they cross zero: the reading with the smaller spread is taken.
     const std::int64_t from = std::max<std::int64_t>(0, s0), to = std::min<std::int64_t>(static_cast<std::int64_t>(s.v.size()), s0 + rows * w);
-    useSigned_ = SignedReading(s, from, to);
+    useSigned_ = SignedReading(s, from, to, w);
     v_ = useSigned_ ? s.vs.data() : s.v.data();
     // Program code can repeat at a row's period, but along the "rows" it is far
     // rougher than any table: such runs are not refined at all. The median bend
@@ -250,15 +250,24 @@ class Finder {
     }
   }
 
-  // Whether the cells [from, to) are read as two's complement: only a stretch
-  // with jumps of more than half the range can be signed, and it is when that
-  // reading has the smaller spread.
-  bool SignedReading(const Stream& s, std::int64_t from, std::int64_t to) {
+  // Whether the cells [from, to) of a block w cells wide are read as two's
+  // complement: the reading in which far fewer neighbours (along the rows and
+  // from row to row) lie more than half the range apart. A table crossing zero
+  // jumps there when read unsigned, one crossing the middle of the range when
+  // read signed; other tables read the same either way.
+  bool SignedReading(const Stream& s, std::int64_t from, std::int64_t to, int w) {
     if (to <= from) return false;
     const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
-    bool jumps = false;
-    for (std::int64_t k = from + 1; k < to && !jumps; ++k) jumps = std::abs(s.v[k] - s.v[k - 1]) > half;
-    return jumps && Spread(s.vs.data(), from, to) < 0.6 * Spread(s.v.data(), from, to);
+    int unsignedJumps = 0, signedJumps = 0;
+    for (std::int64_t k = std::max<std::int64_t>(from + 1, 1); k < to; ++k) {
+      unsignedJumps += std::abs(s.v[k] - s.v[k - 1]) > half;
+      signedJumps += std::abs(s.vs[k] - s.vs[k - 1]) > half;
+      if (k - w >= from) {
+        unsignedJumps += std::abs(s.v[k] - s.v[k - w]) > half;
+        signedJumps += std::abs(s.vs[k] - s.vs[k - w]) > half;
+      }
+    }
+    return 2 * signedJumps < unsignedJumps;
   }
 
   // Two tables stored one after the other can form one run: the rows of each
@@ -407,7 +416,7 @@ class Finder {
     if (coreTo <= coreFrom) return;
     // A run over several tables may hold signed and unsigned ones: each block
     // is read the way that suits it.
-    useSigned_ = SignedReading(s, coreFrom, coreTo);
+    useSigned_ = SignedReading(s, coreFrom, coreTo, w);
     v_ = useSigned_ ? s.vs.data() : s.v.data();
     const std::int32_t* v = v_;
     const double coreSpread = Spread(v, coreFrom, coreTo);
@@ -626,11 +635,38 @@ class Finder {
     return false;
   }
 
+  // Whether the block's rows break somewhere inside far more than at their
+  // ends: the block then starts in the middle of a table's row.
+  bool ShiftedRows(const std::int32_t* v, int w, std::int64_t start, int rows, double spread) {
+    if (rows < 2 || w < 4 || start < 2) return false;
+    colJumps_.assign(static_cast<std::size_t>(w), 0.0);
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < w; ++c) {
+        const std::int64_t k = start + std::int64_t{r} * w + c;
+        colJumps_[static_cast<std::size_t>(c)] += std::abs(v[k] - 2 * v[k - 1] + v[k - 2]);
+      }
+    }
+    const double atEnds = std::max(colJumps_[0], colJumps_[1]);
+    double peak = 0;
+    for (int c = 2; c < w; ++c) peak = std::max(peak, colJumps_[static_cast<std::size_t>(c)]);
+    edgeSorted_.assign(colJumps_.begin() + 2, colJumps_.end());
+    std::nth_element(edgeSorted_.begin(), edgeSorted_.begin() + static_cast<std::ptrdiff_t>(edgeSorted_.size() / 2), edgeSorted_.end());
+    const double usual = edgeSorted_[edgeSorted_.size() / 2];
+    return peak > 2.0 * atEnds && peak > 4.0 * usual + 0.02 * spread * rows;
+  }
+
   void ScoreBlock(const Stream& s, int w, std::int64_t start, int rows) {
-    const std::int32_t* v = v_;
+    // The block is read the way that suits it alone.
+    const bool signedBefore = useSigned_;
+    useSigned_ = SignedReading(s, start, start + std::int64_t{rows} * w, w);
+    ScoreReading(s, w, start, rows, useSigned_ ? s.vs.data() : s.v.data());
+    useSigned_ = signedBefore;
+  }
+
+  void ScoreReading(const Stream& s, int w, std::int64_t start, int rows, const std::int32_t* v) {
     const double spread = Spread(v, start, start + std::int64_t{rows} * w);
     if (spread <= 0) return;
-    if (BreaksWithin(v, w, start, rows, spread)) return;
+    if (BreaksWithin(v, w, start, rows, spread) || ShiftedRows(v, w, start, rows, spread)) return;
     const std::int64_t end = start + std::int64_t{rows} * w;
     // A run that is (nearly) monotonic in storage order, across the row ends too,
     // is a counter or pointer table, not a two-dimensional map. A map rising along
@@ -719,7 +755,8 @@ class Finder {
   std::vector<double> steps_, bends_, sortedSteps_;
   std::vector<double> edgeBends_, edgeSorted_;  // row bends of a block, for its edges
   struct Piece { std::int64_t start; int rows; };
-  std::vector<Piece> pieces_;  // the tables a block holds  // row steps and bends of a run, for its seams
+  std::vector<Piece> pieces_;  // the tables a block holds
+  std::vector<double> colJumps_;  // jumps per column of a block  // row steps and bends of a run, for its seams
   std::vector<Found> found_;
   const std::int32_t* v_ = nullptr;  // the reading of the run being refined
   bool useSigned_ = false;
