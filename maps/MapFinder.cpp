@@ -26,12 +26,12 @@ namespace {
 
 // Tuning constants (found on generated images, seeds 1 to 20).
 struct Tuning {
-  double alpha = 0.15;     // a row step counts as similar below alpha x local spread ...
+  double alpha = 0.10;     // a row step counts as similar below alpha x local spread ...
   int slack8 = 2;          // ... plus this many raw units (8-bit cells)
   int slack16 = 24;        // ... or these (16-bit cells)
   int badStep = 3;
   int chunkNeed = 15;      // similar cells among 32 that make a stretch worth following         // run score: +1 for a similar cell, -badStep for a dissimilar one
-  double tau = 0.15;       // a cell pays off when its relative neighbour difference is below tau
+  double tau = 0.20;       // a cell pays off when its relative neighbour difference is below tau
   double axisBonus = 0.20; // relative bonus for a monotonic axis table just before the map
   double diffBonus = 0.05; // relative bonus for differing from the original image
   double wrapWeight = 0.3; // weight of the jump at row ends ...
@@ -46,6 +46,10 @@ struct Tuning {
   int seamSlack = 0;         // ... or beyond a seam
   double edgeBend = 3.0;     // a row bending this many times the usual row bend leaves the table ...
   double edgeSpread = 0.05;  // ... or this share of its spread
+  double edgeRough = 4.0;    // a row whose largest bend inside is this many times the usual one ...
+  double edgeRoughSpread = 0.15;  // ... or this share of the spread belongs to another table
+  bool breakAny = true;
+  double growMax = 2.0;      // rows an edge may grow by, as a share of the block's own
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
 };
 
@@ -220,21 +224,18 @@ class Finder {
     useSigned_ = SignedReading(s, from, to, w);
     v_ = useSigned_ ? s.vs.data() : s.v.data();
     // Program code can repeat at a row's period, but along the "rows" it is far
-    // rougher than any table: such runs are not refined at all. The median bend
-    // is taken, not the mean: a run over several tables packed back to back
-    // holds a few large jumps where one table ends and the next begins.
-    if (to - from > 2) {
-      std::int32_t lo = v_[from], hi = v_[from];
-      const std::int64_t step = std::max<std::int64_t>(1, (to - from) / 512);
-      bendSample_.clear();
-      for (std::int64_t k = from + 1; k + 1 < to; ++k) {
-        lo = std::min(lo, v_[k]);
-        hi = std::max(hi, v_[k]);
-        if ((k - from - 1) % step == 0) bendSample_.push_back(std::abs(v_[k + 1] - 2 * v_[k] + v_[k - 1]));
+    // rougher than any table: such runs are not refined at all. A run may also
+    // reach from a table into rough bytes (another table of wider cells, read
+    // byte by byte): it is code only where every stretch of a few rows is.
+    {
+      const std::int64_t window = std::max<std::int64_t>(6 * w, 48);
+      bool smooth = to - from <= 2;
+      for (std::int64_t a = from; !smooth && a < to; a += window / 2) {
+        const std::int64_t b = std::min(to, a + window);
+        smooth = !Rough(a, b);
+        if (b == to) break;
       }
-      const auto mid = bendSample_.begin() + static_cast<std::ptrdiff_t>(bendSample_.size() / 2);
-      std::nth_element(bendSample_.begin(), mid, bendSample_.end());
-      if (hi > lo && *mid > t_.codeBend * (hi - lo)) return;
+      if (!smooth) return;
     }
     // The run ends for this refinement where another table begins; the block
     // then grows no further than the seam.
@@ -248,6 +249,24 @@ class Finder {
     for (std::int64_t r = 0; r < rows && !Cancelled(); r += maxDim_) {
       Refine(s, w, s0 + r * w, static_cast<int>(std::min<std::int64_t>(maxDim_, rows - r)), r == 0 ? w + 3 : 0);
     }
+  }
+
+  // Whether the cells [from, to) bend along their storage order as program code
+  // does. The median bend is taken, not the mean: tables packed back to back
+  // hold a few large jumps where one ends and the next begins.
+  bool Rough(std::int64_t from, std::int64_t to) {
+    if (to - from <= 2) return false;
+    std::int32_t lo = v_[from], hi = v_[from];
+    const std::int64_t step = std::max<std::int64_t>(1, (to - from) / 256);
+    bendSample_.clear();
+    for (std::int64_t k = from + 1; k + 1 < to; ++k) {
+      lo = std::min(lo, v_[k]);
+      hi = std::max(hi, v_[k]);
+      if ((k - from - 1) % step == 0) bendSample_.push_back(std::abs(v_[k + 1] - 2 * v_[k] + v_[k - 1]));
+    }
+    const auto mid = bendSample_.begin() + static_cast<std::ptrdiff_t>(bendSample_.size() / 2);
+    std::nth_element(bendSample_.begin(), mid, bendSample_.end());
+    return hi > lo && *mid > t_.codeBend * (hi - lo);
   }
 
   // Whether the cells [from, to) of a block w cells wide are read as two's
@@ -519,6 +538,7 @@ class Finder {
     // such rows in a row and is left to the run's seams).
     for (int j = std::max(minDim_, 2); j + 1 < *rows; ++j) {
       if (ratios_[static_cast<std::size_t>(j - 1)] > limit && ratios_[static_cast<std::size_t>(j)] <= limit) {
+        rest_ = {*start + std::int64_t{j} * w, *rows - j, true};
         *rows = j;
         ratios_.resize(static_cast<std::size_t>(j - 1));
         break;
@@ -547,6 +567,13 @@ class Finder {
     return sum / w;
   }
 
+  // The largest bend inside the row of w cells at a.
+  static double RowRough(const std::int32_t* v, int w, std::int64_t a) {
+    double most = 0;
+    for (std::int64_t k = a + 2; k < a + w; ++k) most = std::max<double>(most, std::abs(v[k] - 2 * v[k - 1] + v[k - 2]));
+    return most;
+  }
+
   // Splits a block into the tables it holds and moves their edges to where
   // each ends. Within a table each row nearly continues the course of the two
   // before it; the first row of another table breaks it, and so does the row
@@ -556,7 +583,7 @@ class Finder {
   void FitEdges(const std::int32_t* v, std::int64_t n, int w, std::int64_t start, int rows, double spread, int cellBytes) {
     pieces_.clear();
     if (rows < 3) {
-      pieces_.push_back({start, rows});
+      pieces_.push_back({start, rows, false});
       return;
     }
     auto rowAt = [&](std::int64_t first, int r) { return first + std::int64_t{r} * w; };
@@ -567,21 +594,38 @@ class Finder {
                      edgeSorted_.end());
     const double usual = edgeSorted_[edgeSorted_.size() / 2];
     const double limit = std::max(t_.edgeBend * usual, t_.edgeSpread * spread) + (cellBytes == 1 ? 2.0 : 8.0);
-    auto bent = [&](int r) { return edgeBends_[static_cast<std::size_t>(r - 2)] > limit; };
+    // A row of another table read at this width breaks inside, not only at its ends.
+    rowRough_.clear();
+    for (int r = 0; r < rows; ++r) rowRough_.push_back(RowRough(v, w, rowAt(start, r)));
+    edgeSorted_ = rowRough_;
+    std::nth_element(edgeSorted_.begin(), edgeSorted_.begin() + static_cast<std::ptrdiff_t>(edgeSorted_.size() / 2),
+                     edgeSorted_.end());
+    const double roughLimit = std::max(t_.edgeRough * edgeSorted_[edgeSorted_.size() / 2], t_.edgeRoughSpread * spread) + (cellBytes == 1 ? 2.0 : 8.0);
+    auto bent = [&](int r) {
+      return edgeBends_[static_cast<std::size_t>(r - 2)] > limit || rowRough_[static_cast<std::size_t>(r)] > roughLimit;
+    };
     int from = 0;
     for (int r = 2; r <= rows; ++r) {
-      const bool brk = r < rows - 1 && bent(r) && bent(r + 1) && (r + 2 >= rows || !bent(r + 2));
+      const bool brk = r < rows - 1 && bent(r) && bent(r + 1) && (r + 2 >= rows || !bent(r + 2) || t_.breakAny);
       if (!brk && r < rows) continue;
       std::int64_t st = rowAt(start, from);
       int h = r - from;
+      const bool afterBreak = from > 0;
       from = r;
+      if (afterBreak) {
+        // The block's rows need not line up with the next table's: its start
+        // is looked for anew.
+        if (h >= minDim_ - 1) pieces_.push_back({st, h, true});
+        continue;
+      }
       if (h >= 4 && RowBend(v, w, rowAt(st, 0), rowAt(st, 1), rowAt(st, 2)) > limit &&
           RowBend(v, w, rowAt(st, 1), rowAt(st, 2), rowAt(st, 3)) <= limit) {
         st += w;
         --h;
       } else if (h >= 2) {
-        while (h < maxDim_ && st >= w && !fill_[static_cast<std::size_t>(st - w)] &&
-               RowBend(v, w, rowAt(st, -1), rowAt(st, 0), rowAt(st, 1)) <= limit) {
+        const int most = std::min(maxDim_, t_.growMax > 0 ? h + std::max(2, static_cast<int>(t_.growMax * h)) : maxDim_);
+        while (h < most && st >= w + 2 && !fill_[static_cast<std::size_t>(st - w)] &&
+               RowBend(v, w, rowAt(st, -1), rowAt(st, 0), rowAt(st, 1)) <= limit && RowRough(v, w, st - w) <= roughLimit) {
           st -= w;
           ++h;
         }
@@ -590,12 +634,13 @@ class Finder {
           RowBend(v, w, rowAt(st, h - 2), rowAt(st, h - 3), rowAt(st, h - 4)) <= limit) {
         --h;
       } else if (h >= 2) {
-        while (h < maxDim_ && rowAt(st, h) + w <= n && !fill_[static_cast<std::size_t>(rowAt(st, h))] &&
-               RowBend(v, w, rowAt(st, h), rowAt(st, h - 1), rowAt(st, h - 2)) <= limit) {
+        const int most = std::min(maxDim_, t_.growMax > 0 ? h + std::max(2, static_cast<int>(t_.growMax * h)) : maxDim_);
+        while (h < most && rowAt(st, h) + w <= n && !fill_[static_cast<std::size_t>(rowAt(st, h))] &&
+               RowBend(v, w, rowAt(st, h), rowAt(st, h - 1), rowAt(st, h - 2)) <= limit && RowRough(v, w, rowAt(st, h)) <= roughLimit) {
           ++h;
         }
       }
-      if (h >= minDim_) pieces_.push_back({st, h});
+      if (h >= minDim_) pieces_.push_back({st, h, false});
     }
   }
 
@@ -603,10 +648,17 @@ class Finder {
     const std::int32_t* v = v_;
     const double spread = Spread(v, start, start + std::int64_t{rows} * w);
     if (spread <= 0) return;
+    rest_ = {0, 0, false};
     AdjustEdges(v, static_cast<std::int64_t>(s.v.size()), w, &start, &rows, spread);
+    const Piece rest = rest_;
     FitEdges(v, static_cast<std::int64_t>(s.v.size()), w, start, rows, spread, s.cellBytes);
     const std::vector<Piece> pieces = pieces_;
-    for (const Piece& p : pieces) ScoreBlock(s, w, p.start, p.rows);
+    // The rows after a cut are another table's.
+    if (rest.again && rest.rows >= minDim_ - 1) Refine(s, w, rest.start, rest.rows + 1, w + 1, 1);
+    for (const Piece& p : pieces) {
+      if (p.again) Refine(s, w, p.start, p.rows + 1, w + 1, 1);
+      else ScoreBlock(s, w, p.start, p.rows);
+    }
   }
 
   // Whether the rows of a block of width w break at a part p of w as they do
@@ -633,6 +685,35 @@ class Finder {
       if (atPart > 4.0 * inside + 0.02 * spread && atPart > 0.4 * wrap) return true;
     }
     return false;
+  }
+
+  // A table that is zero over much of its area: the zeros at either end of
+  // the block belong to it when they reach from there to a row boundary and
+  // another table's values begin right there. Zeros that end between two rows
+  // are fill or another table's, and stay outside.
+  void ZeroRows(const Stream& s, int w, std::int64_t* start, int* rows) const {
+    const std::int32_t* v = s.v.data();
+    const std::int64_t n = static_cast<std::int64_t>(s.v.size());
+    const std::int64_t room = std::int64_t{maxDim_ - *rows} * w;
+    std::int64_t end = *start + std::int64_t{*rows} * w;
+    if (room <= 0) return;
+    if (v[end - 1] == 0) {
+      std::int64_t e = end;
+      while (e < n && e < end + room && v[e] == 0) ++e;
+      if (e > end && e < n && v[e] != 0 && (e - end) % w == 0) {
+        *rows += static_cast<int>((e - end) / w);
+        end = e;
+      }
+    }
+    const std::int64_t left = std::int64_t{maxDim_ - *rows} * w;
+    if (left > 0 && v[*start] == 0) {
+      std::int64_t b = *start;
+      while (b > 0 && b > *start - left && v[b - 1] == 0) --b;
+      if (b < *start && b > 0 && v[b - 1] != 0 && (*start - b) % w == 0) {
+        *rows += static_cast<int>((*start - b) / w);
+        *start = b;
+      }
+    }
   }
 
   // Whether the block's rows break somewhere inside far more than at their
@@ -735,6 +816,7 @@ class Finder {
         if (seam > 2.0 * inner + 0.02 * spread) score *= 1.0 + t_.axisBonus;
       }
     }
+    ZeroRows(s, w, &start, &rows);
     found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score, useSigned_});
     if (found_.size() > kMaxFound) budget_ = 0;
   }
@@ -754,9 +836,10 @@ class Finder {
   std::vector<double> ratios_;  // step ratios of the rows of a block, for its end
   std::vector<double> steps_, bends_, sortedSteps_;
   std::vector<double> edgeBends_, edgeSorted_;  // row bends of a block, for its edges
-  struct Piece { std::int64_t start; int rows; };
+  struct Piece { std::int64_t start; int rows; bool again; };
   std::vector<Piece> pieces_;  // the tables a block holds
-  std::vector<double> colJumps_;  // jumps per column of a block  // row steps and bends of a run, for its seams
+  Piece rest_{0, 0, false};     // the rows of a block after a cut
+  std::vector<double> colJumps_, rowRough_;  // jumps per column of a block  // row steps and bends of a run, for its seams
   std::vector<Found> found_;
   const std::int32_t* v_ = nullptr;  // the reading of the run being refined
   bool useSigned_ = false;
