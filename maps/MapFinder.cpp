@@ -99,6 +99,102 @@ class Finder {
 
   std::vector<Found>& found() { return found_; }
 
+  // Gaps [from, to) in bytes that the tables found leave between them. Where
+  // one table of w x h cells of this stream fills a gap exactly, the best
+  // scoring one is added to *best (one per gap, the better of the streams).
+  struct Gap {
+    std::int64_t from, to;
+    Found best{}, bestEnd{};  // the table filling it or beginning it; the one ending it
+    bool exact = false;       // best fills it
+  };
+  void FillGaps(const Stream& s, std::vector<Gap>& gaps) {
+    if (s.v.empty()) return;
+    PrepareStream(s);
+    // Between two tables a run of equal values is part of a table (a map that
+    // is zero over much of its area), not fill: fill is no smooth table anyway.
+    std::fill(fill_.begin(), fill_.end(), std::uint8_t{0});
+    const std::int64_t n = static_cast<std::int64_t>(s.v.size());
+    const std::int32_t erased = s.cellBytes == 1 ? 0xFF : 0xFFFF;
+    fixed_ = true;
+    // Scores a block where it stands; the hit, or one of no columns.
+    auto hit = [&](int w, std::int64_t start, int rows) {
+      const std::size_t before = found_.size();
+      budget_ -= std::int64_t{rows} * w;
+      ScoreBlock(s, w, start, rows);
+      Found f{0, 0, CellType::N, 0, 0, 0.0, false};
+      if (found_.size() > before && found_.back().score >= kDefaultMinScore) f = found_.back();
+      found_.resize(before);
+      return f;
+    };
+    auto better = [](const Found& f, const Found& than) { return f.columns && (!than.columns || GapRank(f) > GapRank(than)); };
+    for (Gap& g : gaps) {
+      if (Cancelled() || budget_ <= 0) break;
+      if ((g.from - s.phase) % s.cellBytes || (g.to - s.phase) % s.cellBytes) continue;
+      std::int64_t from = (g.from - s.phase) / s.cellBytes, to = (g.to - s.phase) / s.cellBytes;
+      if (from < 2 || to > n) continue;
+      // Tables are often padded to an even or a round address with erased bytes.
+      std::int64_t inFrom = from, inTo = to;
+      for (int k = 0; k < 16 / s.cellBytes && inFrom < inTo && s.v[static_cast<std::size_t>(inFrom)] == erased; ++k) ++inFrom;
+      for (int k = 0; k < 16 / s.cellBytes && inFrom < inTo && s.v[static_cast<std::size_t>(inTo - 1)] == erased; ++k) --inTo;
+      // One table filling the gap, with or without the padding.
+      for (const auto& [a, b] : {std::pair{from, to}, std::pair{inFrom, inTo}}) {
+        const std::int64_t cells = b - a;
+        for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
+          if (cells % w || cells / w < minDim_ || cells / w > maxDim_) continue;
+          const Found f = hit(w, a, static_cast<int>(cells / w));
+          if (f.columns && (!g.exact || GapRank(f) > GapRank(g.best))) {
+            g.best = f;
+            g.exact = true;
+          }
+        }
+        if (inFrom == from && inTo == to) break;
+      }
+      if (g.exact) continue;
+      // Else a table may begin right after the one before or end right before
+      // the one after, its other edge where its rows stop continuing each other.
+      for (int w = minDim_; w <= maxDim_; ++w) {
+        const int room = static_cast<int>(std::min<std::int64_t>(maxDim_, (inTo - inFrom) / w));
+        if (room < minDim_) break;
+        const std::int32_t* v = SignedReading(s, inFrom, inTo, w) ? s.vs.data() : s.v.data();
+        for (int side = 0; side < 2; ++side) {
+          const int rows = GrowRows(v, w, side == 0 ? inFrom : inTo - w, side == 0 ? 1 : -1, room, s.cellBytes);
+          if (rows < minDim_) continue;
+          const Found f = hit(w, side == 0 ? inFrom : inTo - std::int64_t{rows} * w, rows);
+          Found& best = side == 0 ? g.best : g.bestEnd;
+          if (better(f, best)) best = f;
+        }
+      }
+    }
+    fixed_ = false;
+  }
+
+  static double GapRank(const Found& x) { return x.score / std::sqrt(double(x.columns) * x.rows); }
+
+  // Rows of width w from the row at first on, going by `dir` (1: down, -1: up),
+  // while each continues the course of the two before it as the first few do.
+  int GrowRows(const std::int32_t* v, int w, std::int64_t first, int dir, int room, int cellBytes) {
+    if (room < minDim_) return 0;
+    auto row = [&](int r) { return first + std::int64_t{dir} * r * w; };
+    // The first rows set the usual bend and roughness.
+    double bend = 0, rough = 0, lo = v[first], hi = v[first];
+    for (int r = 0; r < minDim_; ++r) {
+      for (std::int64_t k = row(r); k < row(r) + w; ++k) {
+        lo = std::min<double>(lo, v[k]);
+        hi = std::max<double>(hi, v[k]);
+      }
+      rough = std::max(rough, RowRough(v, w, row(r)));
+      if (r >= 2) bend = std::max(bend, RowBend(v, w, row(r), row(r - 1), row(r - 2)));
+    }
+    const double spread = hi - lo, slack = cellBytes == 1 ? 2.0 : 8.0;
+    const double bendLimit = std::max(t_.edgeBend * bend, t_.edgeSpread * spread) + slack;
+    const double roughLimit = std::max(t_.edgeRough * rough, t_.edgeRoughSpread * spread) + slack;
+    int rows = minDim_;
+    while (rows < room && RowBend(v, w, row(rows), row(rows - 1), row(rows - 2)) <= bendLimit &&
+           RowRough(v, w, row(rows)) <= roughLimit)
+      ++rows;
+    return rows;
+  }
+
  private:
   // Local spread (max - min over a window of a few rows) and fill marks.
   void PrepareStream(const Stream& s) {
@@ -816,7 +912,7 @@ class Finder {
         if (seam > 2.0 * inner + 0.02 * spread) score *= 1.0 + t_.axisBonus;
       }
     }
-    ZeroRows(s, w, &start, &rows);
+    if (!fixed_) ZeroRows(s, w, &start, &rows);
     found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score, useSigned_});
     if (found_.size() > kMaxFound) budget_ = 0;
   }
@@ -843,6 +939,7 @@ class Finder {
   std::vector<Found> found_;
   const std::int32_t* v_ = nullptr;  // the reading of the run being refined
   bool useSigned_ = false;
+  bool fixed_ = false;  // blocks are scored where they stand
 };
 
 Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
@@ -920,6 +1017,28 @@ std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& he
   return kept;
 }
 
+// An 8-bit map read two bytes at a time also looks like a smooth 16-bit one, but
+// its two bytes are neighbouring cells and so nearly equal, which the high and
+// low byte of a real 16-bit value seldom are: such hits lose weight, so the
+// 8-bit reading of the same bytes wins the merge.
+void PairPenalty(std::span<const std::uint8_t> image, Found& h) {
+  if (h.type != CellType::M16 && h.type != CellType::I16) return;
+  const std::int64_t end = std::min<std::int64_t>(h.offset + h.bytes, static_cast<std::int64_t>(image.size()) - 1);
+  int lo = 255, hi = 0;
+  for (std::int64_t i = h.offset; i <= end; ++i) {
+    lo = std::min<int>(lo, image[static_cast<std::size_t>(i)]);
+    hi = std::max<int>(hi, image[static_cast<std::size_t>(i)]);
+  }
+  const int near = std::max(6, (hi - lo) / 12);
+  std::int64_t close = 0, pairs = 0;
+  for (std::int64_t i = h.offset; i + 1 <= end; i += 2, ++pairs) {
+    const int a = image[static_cast<std::size_t>(i)], b = image[static_cast<std::size_t>(i + 1)];
+    if (std::abs(a - b) <= near) ++close;
+  }
+  const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
+  if (share > 0.3) h.score *= 1.0 - share;
+}
+
 }  // namespace
 
 std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
@@ -963,28 +1082,8 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     finder.Scan(s, report);
   }
 
-  // An 8-bit map read two bytes at a time also looks like a smooth 16-bit one, but
-  // its two bytes are neighbouring cells and so nearly equal, which the high and
-  // low byte of a real 16-bit value seldom are: such hits lose weight, so the
-  // 8-bit reading of the same bytes wins the merge.
   std::vector<Found> all = std::move(finder.found());
-  for (Found& h : all) {
-    if (h.type != CellType::M16 && h.type != CellType::I16) continue;
-    const std::int64_t end = std::min<std::int64_t>(h.offset + h.bytes, static_cast<std::int64_t>(image.size()) - 1);
-    int lo = 255, hi = 0;
-    for (std::int64_t i = h.offset; i <= end; ++i) {
-      lo = std::min<int>(lo, image[static_cast<std::size_t>(i)]);
-      hi = std::max<int>(hi, image[static_cast<std::size_t>(i)]);
-    }
-    const int near = std::max(6, (hi - lo) / 12);
-    std::int64_t close = 0, pairs = 0;
-    for (std::int64_t i = h.offset; i + 1 <= end; i += 2, ++pairs) {
-      const int a = image[static_cast<std::size_t>(i)], b = image[static_cast<std::size_t>(i + 1)];
-      if (std::abs(a - b) <= near) ++close;
-    }
-    const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
-    if (share > 0.3) h.score *= 1.0 - share;
-  }
+  for (Found& h : all) PairPenalty(image, h);
   std::vector<ByteSpan> sureSpans;
   for (const ByteSpan& h : headerSpans)
     if (h.sure) sureSpans.push_back(h);
@@ -1036,6 +1135,53 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     c.score = k.score;
     c.isSigned = k.isSigned;
     out.push_back(c);
+  }
+  // Tables packed back to back: the gaps the tables found leave between them.
+  // A table found there may leave a smaller gap for another round.
+  for (int round = 0; round < 3 && !finder.Cancelled(); ++round) {
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    for (const MapCandidate& c : out) {
+      if (c.score < kDefaultMinScore) continue;
+      // A header entry takes its header and axes too.
+      const auto it = c.layout == MapLayoutKind::Header ? spanOf.find(c.offset) : spanOf.end();
+      spans.push_back({it != spanOf.end() ? it->second.from : c.offset, c.offset + c.ByteSize()});
+    }
+    std::sort(spans.begin(), spans.end());
+    std::vector<Finder::Gap> gaps;
+    const std::int64_t widest = std::int64_t{std::clamp(options.maxDim, 2, kMapFinderMaxDim)} * std::clamp(options.maxDim, 2, kMapFinderMaxDim) * 2;
+    std::int64_t reach = spans.empty() ? 0 : spans[0].second;
+    for (std::size_t i = 1; i < spans.size(); ++i) {
+      const std::int64_t from = reach, to = spans[i].first;
+      reach = std::max(reach, spans[i].second);
+      if (to - from >= 4 && to - from <= widest) gaps.push_back({from, to});
+    }
+    if (gaps.empty()) break;
+    for (const Plan& p : plans) {
+      if (finder.Cancelled()) break;
+      finder.FillGaps(Decode(image, p.type, p.phase), gaps);
+    }
+    std::size_t added = 0;
+    auto take = [&](Found hit) {
+      if (hit.columns == 0) return;
+      PairPenalty(image, hit);
+      if (hit.score < kDefaultMinScore) return;
+      MapCandidate c;
+      c.offset = hit.offset;
+      c.type = hit.type;
+      c.columns = hit.columns;
+      c.rows = hit.rows;
+      c.score = hit.score;
+      c.isSigned = hit.isSigned;
+      out.push_back(c);
+      ++added;
+    };
+    for (Finder::Gap& g : gaps) {
+      take(g.best);
+      if (!g.exact && g.bestEnd.columns &&
+          (g.best.columns == 0 || g.best.offset + g.best.bytes <= g.bestEnd.offset))
+        take(g.bestEnd);
+    }
+    if (!added) break;
   }
   for (MapCandidate& c : out) {
     const std::int64_t bytes = c.ByteSize();
