@@ -8,6 +8,8 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <unordered_set>
+#include <string>
 
 namespace orv {
 
@@ -49,9 +51,39 @@ struct Tuning {
   double edgeRough = 4.0;    // a row whose largest bend inside is this many times the usual one ...
   double edgeRoughSpread = 0.15;  // ... or this share of the spread belongs to another table
   bool breakAny = true;
+  double growStartBend = 0.4;  // the first rows of a table grown from a gap's edge bend less than this share of their spread
   double growMax = 2.0;      // rows an edge may grow by, as a share of the block's own
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
 };
+
+// Marks the cells [from, n) that resemble the cell one row (uw cells) earlier:
+// their difference lies within the threshold, or (steep tables) it differs from
+// the row step before it by no more. Differences wrap around at the cell width
+// (kShift = 32 - bits), so that a table of signed values crossing zero stays
+// similar from row to row. Cells of fill never count.
+template <int kShift>
+void MarkSimilarRun(const std::int32_t* __restrict v0, const std::int32_t* __restrict v1, const std::int32_t* __restrict v2,
+                    const std::int32_t* __restrict thr, const std::uint8_t* __restrict fill, std::uint8_t* __restrict sim,
+                    std::size_t count) {
+  for (std::size_t j = 0; j < count; ++j) {
+    const std::int32_t d = static_cast<std::int32_t>(static_cast<std::uint32_t>(v0[j] - v1[j]) << kShift) >> kShift;
+    const std::int32_t b = static_cast<std::int32_t>(static_cast<std::uint32_t>(d - v1[j] + v2[j]) << kShift) >> kShift;
+    const auto t = static_cast<std::uint32_t>(thr[j]);
+    const std::uint32_t near = (static_cast<std::uint32_t>(d) + t <= 2 * t) | (static_cast<std::uint32_t>(b) + t <= 2 * t);
+    sim[j] = static_cast<std::uint8_t>(near & (fill[j] == 0));
+  }
+}
+
+template <int kShift>
+void MarkSimilar(const std::int32_t* v, const std::int32_t* thr, const std::uint8_t* fill, std::uint8_t* sim,
+                 std::size_t from, std::size_t n, std::size_t uw) {
+  // Blocks of a fixed length, which the compiler turns into vector code.
+  constexpr std::size_t kBlock = 64;
+  std::size_t k = from;
+  for (; k + kBlock <= n; k += kBlock)
+    MarkSimilarRun<kShift>(v + k, v + k - uw, v + k - 2 * uw, thr + k, fill + k, sim + k, kBlock);
+  if (k < n) MarkSimilarRun<kShift>(v + k, v + k - uw, v + k - 2 * uw, thr + k, fill + k, sim + k, n - k);
+}
 
 // One way of reading the image as a sequence of cells.
 struct Stream {
@@ -90,6 +122,7 @@ class Finder {
     const std::size_t n = s.v.size();
     if (n < static_cast<std::size_t>(minDim_) * minDim_) return;
     PrepareStream(s);
+    scored_.clear();
     for (int w = minDim_; w <= maxDim_; ++w) {
       if (Cancelled()) return;
       ScanWidth(s, w);
@@ -186,6 +219,8 @@ class Finder {
       if (r >= 2) bend = std::max(bend, RowBend(v, w, row(r), row(r - 1), row(r - 2)));
     }
     const double spread = hi - lo, slack = cellBytes == 1 ? 2.0 : 8.0;
+    // Rows that do not continue each other to begin with hold no table of this width.
+    if (spread <= 0 || bend > t_.growStartBend * spread + slack) return 0;
     const double bendLimit = std::max(t_.edgeBend * bend, t_.edgeSpread * spread) + slack;
     const double roughLimit = std::max(t_.edgeRough * rough, t_.edgeRoughSpread * spread) + slack;
     int rows = minDim_;
@@ -247,19 +282,10 @@ class Finder {
     similar_.resize(n);
     std::uint8_t* sim = similar_.data();
     std::fill(sim, sim + uw, std::uint8_t{0});
-    // Differences wrap around at the cell width, so that a table of signed values
-    // crossing zero stays similar from row to row.
-    const int shift = 32 - 8 * s.cellBytes;
-    for (std::size_t k = uw; k < n; ++k) {
-      const std::int32_t d = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[k] - v[k - uw]) << shift) >> shift;
-      sim[k] = static_cast<std::uint8_t>((d <= thr[k]) & (-d <= thr[k]) & (fill[k] ^ 1));
-    }
-    // Steep tables: a row differs from the one above by about what that one
-    // differs from the row before it.
-    for (std::size_t k = 2 * uw; k < n; ++k) {
-      const std::int32_t d = static_cast<std::int32_t>(static_cast<std::uint32_t>(v[k] - 2 * v[k - uw] + v[k - 2 * uw]) << shift) >> shift;
-      sim[k] |= static_cast<std::uint8_t>((d <= thr[k]) & (-d <= thr[k]) & (fill[k] ^ 1));
-    }
+    const std::size_t both = std::min(n, 2 * uw);
+    std::fill(sim + uw, sim + both, std::uint8_t{0});
+    if (s.cellBytes == 1) MarkSimilar<24>(v, thr, fill, sim, both, n, uw);
+    else MarkSimilar<16>(v, thr, fill, sim, both, n, uw);
     constexpr std::size_t kChunk = 16;
     const std::size_t chunks = (n + kChunk - 1) / kChunk;
     counts_.assign(chunks + 1, 0);
@@ -325,10 +351,10 @@ class Finder {
     // byte by byte): it is code only where every stretch of a few rows is.
     {
       const std::int64_t window = std::max<std::int64_t>(6 * w, 48);
-      bool smooth = to - from <= 2;
+      bool smooth = to - from <= 2 || !Rough(from, to, 512);
       for (std::int64_t a = from; !smooth && a < to; a += window / 2) {
         const std::int64_t b = std::min(to, a + window);
-        smooth = !Rough(a, b);
+        smooth = !Rough(a, b, 48);
         if (b == to) break;
       }
       if (!smooth) return;
@@ -350,10 +376,10 @@ class Finder {
   // Whether the cells [from, to) bend along their storage order as program code
   // does. The median bend is taken, not the mean: tables packed back to back
   // hold a few large jumps where one ends and the next begins.
-  bool Rough(std::int64_t from, std::int64_t to) {
+  bool Rough(std::int64_t from, std::int64_t to, std::int64_t samples) {
     if (to - from <= 2) return false;
     std::int32_t lo = v_[from], hi = v_[from];
-    const std::int64_t step = std::max<std::int64_t>(1, (to - from) / 256);
+    const std::int64_t step = std::max<std::int64_t>(1, (to - from) / samples);
     bendSample_.clear();
     for (std::int64_t k = from + 1; k + 1 < to; ++k) {
       lo = std::min(lo, v_[k]);
@@ -502,17 +528,39 @@ class Finder {
   // stray bytes caught at the edge of a block must not make it look smoother.
   double Spread(const std::int32_t* v, std::int64_t from, std::int64_t to) {
     if (to <= from) return 0.0;
-    // At most 256 evenly spaced samples: plenty for two percentiles.
+    // At most 96 evenly spaced samples: plenty for two percentiles.
     const std::int64_t count = to - from;
-    const std::int64_t step = std::max<std::int64_t>(1, count / 256);
-    sorted_.clear();
-    for (std::int64_t k = from; k < to; k += step) sorted_.push_back(v[k]);
-    const std::size_t n = sorted_.size();
+    const std::int64_t step = (count + 95) / 96;
+    const std::size_t n = static_cast<std::size_t>((count + step - 1) / step);
     const std::size_t a = n / 20, b = n - 1 - n / 20;
-    std::nth_element(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(a), sorted_.end());
-    const std::int32_t lo = sorted_[a];
-    std::nth_element(sorted_.begin() + static_cast<std::ptrdiff_t>(a), sorted_.begin() + static_cast<std::ptrdiff_t>(b), sorted_.end());
-    const std::int32_t hi = sorted_[b];
+    // The (a+1)-th smallest and largest samples, kept in two short sorted lists.
+    std::int32_t low[8], high[8];
+    std::size_t kept = 0;
+    const std::size_t keep = a + 1;  // at most 5: n is at most 96
+    for (std::int64_t k = from; k < to; k += step) {
+      const std::int32_t x = v[k];
+      if (kept < keep) {
+        std::size_t i = kept;
+        for (; i > 0 && low[i - 1] > x; --i) low[i] = low[i - 1];
+        low[i] = x;
+        std::size_t j = kept;
+        for (; j > 0 && high[j - 1] < x; --j) high[j] = high[j - 1];
+        high[j] = x;
+        ++kept;
+        continue;
+      }
+      if (x < low[keep - 1]) {
+        std::size_t i = keep - 1;
+        for (; i > 0 && low[i - 1] > x; --i) low[i] = low[i - 1];
+        low[i] = x;
+      }
+      if (x > high[keep - 1]) {
+        std::size_t j = keep - 1;
+        for (; j > 0 && high[j - 1] < x; --j) high[j] = high[j - 1];
+        high[j] = x;
+      }
+    }
+    const std::int32_t lo = low[keep - 1], hi = high[keep - 1];
     const double fraction = n > 1 ? double(b - a) / double(n - 1) : 1.0;
     return (double(hi) - double(lo)) / fraction;
   }
@@ -760,15 +808,17 @@ class Finder {
   // Whether the rows of a block of width w break at a part p of w as they do
   // at their ends: the block then holds a table p cells wide, two or more of its
   // rows read as one.
-  bool BreaksWithin(const std::int32_t* v, int w, std::int64_t start, int rows, double spread) const {
-    if (start < 2) return false;
+  bool BreaksWithin(const std::int32_t* v, int w, std::int64_t start, int rows, double spread) {
+    if (start < 2 || w < 2 * minDim_) return false;
     const std::int64_t end = start + std::int64_t{rows} * w;
+    bendSample_.resize(static_cast<std::size_t>(end - start));
+    for (std::int64_t k = start + 1; k < end; ++k) bendSample_[static_cast<std::size_t>(k - start)] = std::abs(v[k] - 2 * v[k - 1] + v[k - 2]);
     for (int p = minDim_; 2 * p <= w; ++p) {
       if (w % p) continue;
       double atWrap = 0, atPart = 0, inside = 0;
       std::int64_t nWrap = 0, nPart = 0, nInside = 0;
       for (std::int64_t k = start + 1; k < end; ++k) {
-        const double e = std::abs(v[k] - 2 * v[k - 1] + v[k - 2]);
+        const double e = bendSample_[static_cast<std::size_t>(k - start)];
         const std::int64_t c = k - start;
         if (c % w == 0) { atWrap += e; ++nWrap; }
         else if (c % p == 0) { atPart += e; ++nPart; }
@@ -833,6 +883,9 @@ class Finder {
   }
 
   void ScoreBlock(const Stream& s, int w, std::int64_t start, int rows) {
+    // Neighbouring starts and runs often lead to the same block: it is scored once.
+    if (!fixed_ && !scored_.insert((static_cast<std::uint64_t>(start) << 14) | (static_cast<std::uint64_t>(w) << 7) | static_cast<std::uint64_t>(rows)).second)
+      return;
     // The block is read the way that suits it alone.
     const bool signedBefore = useSigned_;
     useSigned_ = SignedReading(s, start, start + std::int64_t{rows} * w, w);
@@ -940,14 +993,17 @@ class Finder {
   const std::int32_t* v_ = nullptr;  // the reading of the run being refined
   bool useSigned_ = false;
   bool fixed_ = false;  // blocks are scored where they stand
+  std::unordered_set<std::uint64_t> scored_;  // blocks of the stream scored so far
 };
 
-Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
-  Stream s;
+// Reads the image as cells of the type into s, reusing its buffers.
+void Decode(std::span<const std::uint8_t> image, CellType type, int phase, Stream& s) {
   s.type = type;
   s.phase = phase;
   s.cellBytes = CellWidth(type);
-  if (image.size() <= static_cast<std::size_t>(phase)) return s;
+  s.v.clear();
+  s.vs.clear();
+  if (image.size() <= static_cast<std::size_t>(phase)) return;
   const std::size_t n = (image.size() - static_cast<std::size_t>(phase)) / static_cast<std::size_t>(s.cellBytes);
   s.v.resize(n);
   s.vs.resize(n);
@@ -961,7 +1017,6 @@ Stream Decode(std::span<const std::uint8_t> image, CellType type, int phase) {
     const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
     s.vs[k] = s.v[k] >= half ? s.v[k] - 2 * half : s.v[k];
   }
-  return s;
 }
 
 // Keeps the best of overlapping hits: a hit is dropped when a better one already
@@ -1017,6 +1072,9 @@ std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& he
   return kept;
 }
 
+// One way of reading the image: its cell type and the byte offset of cell 0.
+struct Plan { CellType type; int phase; };
+
 // An 8-bit map read two bytes at a time also looks like a smooth 16-bit one, but
 // its two bytes are neighbouring cells and so nearly equal, which the high and
 // low byte of a real 16-bit value seldom are: such hits lose weight, so the
@@ -1039,12 +1097,167 @@ void PairPenalty(std::span<const std::uint8_t> image, Found& h) {
   if (share > 0.3) h.score *= 1.0 - share;
 }
 
+// Tables packed back to back, as calibration areas hold them: the tables found
+// by their values leave gaps between them, and their edges should meet.
+struct Packing {
+  std::span<const std::uint8_t> image;
+  Finder& finder;
+  std::vector<MapCandidate>& out;
+  const std::map<std::int64_t, ByteSpan>& spanOf;
+  const FinderOptions& options;
+  Stream& stream;  // buffer for the image read one way
+  double refitRank = 1.0;  // a table replacing one found ranks at least this share of it
+
+  std::int64_t Widest() const {
+    const std::int64_t d = std::clamp(options.maxDim, 2, kMapFinderMaxDim);
+    return d * d * 2;
+  }
+
+  // Byte spans of the candidates that count, a header entry with its header and
+  // axes, sorted; the second of each pair is its index in out.
+  std::vector<std::pair<std::pair<std::int64_t, std::int64_t>, std::size_t>> Spans() const {
+    std::vector<std::pair<std::pair<std::int64_t, std::int64_t>, std::size_t>> spans;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const MapCandidate& c = out[i];
+      if (c.score < kDefaultMinScore) continue;
+      const auto it = c.layout == MapLayoutKind::Header ? spanOf.find(c.offset) : spanOf.end();
+      spans.push_back({{it != spanOf.end() ? it->second.from : c.offset, c.offset + c.ByteSize()}, i});
+    }
+    std::sort(spans.begin(), spans.end());
+    return spans;
+  }
+
+  void Run(const std::vector<Plan>& plans, std::vector<Finder::Gap>& gaps) {
+    for (const Plan& p : plans) {
+      if (finder.Cancelled() || gaps.empty()) break;
+      Decode(image, p.type, p.phase, stream);
+      finder.FillGaps(stream, gaps);
+    }
+  }
+
+  // The hit as a candidate, when it still scores once 8-bit pairs are weighed.
+  bool Candidate(Found hit, MapCandidate* c) const {
+    if (hit.columns == 0) return false;
+    PairPenalty(image, hit);
+    if (hit.score < kDefaultMinScore) return false;
+    c->offset = hit.offset;
+    c->type = hit.type;
+    c->columns = hit.columns;
+    c->rows = hit.rows;
+    c->score = hit.score;
+    c->isSigned = hit.isSigned;
+    return true;
+  }
+
+  // Gaps between the tables found; a table found there may leave a smaller gap
+  // for another round.
+  void FillGaps(const std::vector<Plan>& plans) {
+    for (int round = 0; round < 3 && !finder.Cancelled(); ++round) {
+      const auto spans = Spans();
+      std::vector<Finder::Gap> gaps;
+      std::int64_t reach = spans.empty() ? 0 : spans[0].first.second;
+      for (std::size_t i = 1; i < spans.size(); ++i) {
+        const std::int64_t from = reach, to = spans[i].first.first;
+        reach = std::max(reach, spans[i].first.second);
+        if (to - from >= 4 && to - from <= Widest()) gaps.push_back({from, to});
+      }
+      if (gaps.empty()) break;
+      Run(plans, gaps);
+      std::size_t added = 0;
+      MapCandidate c;
+      for (Finder::Gap& g : gaps) {
+        if (Candidate(g.best, &c)) {
+          out.push_back(c);
+          ++added;
+        }
+        if (!g.exact && g.bestEnd.columns && (g.best.columns == 0 || g.best.offset + g.best.bytes <= g.bestEnd.offset) &&
+            Candidate(g.bestEnd, &c)) {
+          out.push_back(c);
+          ++added;
+        }
+      }
+      if (!added) break;
+    }
+  }
+
+  // A table found by its values whose edges do not meet its neighbours' may be
+  // two tables read as one, or one read a row too long or too short. Where the
+  // space between its neighbours holds one table, or two, that meet them and
+  // each other exactly, those are taken instead.
+  void Refit(const std::vector<Plan>& plans) {
+    const auto spans = Spans();
+    const int minCells = std::clamp(options.minDim, 2, kMapFinderMaxDim) * std::clamp(options.minDim, 2, kMapFinderMaxDim);
+    std::vector<Finder::Gap> gaps;
+    std::vector<std::size_t> owner;
+    auto rank = [&](std::size_t i) {
+      const MapCandidate& c = out[spans[i].second];
+      return c.score / std::sqrt(double(c.columns) * c.rows);
+    };
+    for (std::size_t i = 1; i + 1 < spans.size(); ++i) {
+      const MapCandidate& c = out[spans[i].second];
+      if (c.layout != MapLayoutKind::Plain) continue;
+      const std::int64_t from = spans[i - 1].first.second, to = spans[i + 1].first.first;
+      // Of two tables that overlap, the one that ranks lower gives way.
+      if (from > spans[i].first.first && rank(i - 1) <= rank(i)) continue;
+      if (to < spans[i].first.second && rank(i + 1) <= rank(i)) continue;
+      if (to - from < std::int64_t{minCells}) continue;
+      if (from == spans[i].first.first && to == spans[i].first.second) continue;  // meets both
+      if (to - from > 2 * Widest()) continue;
+      gaps.push_back({from, to});
+      owner.push_back(spans[i].second);
+    }
+    if (gaps.empty()) return;
+    Run(plans, gaps);
+    // Where no one table fills it: what is left beside the table found at one end.
+    std::vector<Finder::Gap> rest;
+    std::vector<std::pair<std::size_t, int>> restOf;  // gap, side (0: after best, 1: before bestEnd)
+    for (std::size_t k = 0; k < gaps.size(); ++k) {
+      const Finder::Gap& g = gaps[k];
+      if (g.exact) continue;
+      if (g.bestEnd.columns && g.bestEnd.offset - g.from >= 4) {
+        rest.push_back({g.from, g.bestEnd.offset});
+        restOf.push_back({k, 1});
+      }
+      if (g.best.columns && g.to - (g.best.offset + g.best.bytes) >= 4) {
+        rest.push_back({g.best.offset + g.best.bytes, g.to});
+        restOf.push_back({k, 0});
+      }
+    }
+    Run(plans, rest);
+    std::vector<std::vector<Found>> tiling(gaps.size());
+    for (std::size_t k = 0; k < gaps.size(); ++k)
+      if (gaps[k].exact) tiling[k] = {gaps[k].best};
+    for (std::size_t j = 0; j < rest.size(); ++j) {
+      const auto [k, side] = restOf[j];
+      if (!rest[j].exact || !tiling[k].empty()) continue;
+      tiling[k] = side == 1 ? std::vector<Found>{rest[j].best, gaps[k].bestEnd} : std::vector<Found>{gaps[k].best, rest[j].best};
+    }
+    for (std::size_t k = 0; k < gaps.size(); ++k) {
+      if (tiling[k].empty()) continue;
+      std::vector<MapCandidate> taken;
+      MapCandidate c;
+      for (const Found& f : tiling[k])
+        if (Candidate(f, &c)) taken.push_back(c);
+      if (taken.size() != tiling[k].size()) continue;
+      // Each must rank about as well as the table it replaces.
+      const MapCandidate& was = out[owner[k]];
+      const double wasRank = was.score / std::sqrt(double(was.columns) * was.rows);
+      if (std::any_of(taken.begin(), taken.end(), [&](const MapCandidate& t) {
+            return t.score / std::sqrt(double(t.columns) * t.rows) < refitRank * wasRank;
+          }))
+        continue;
+      out[owner[k]].score = -1;  // gives way
+      out.insert(out.end(), taken.begin(), taken.end());
+    }
+    std::erase_if(out, [](const MapCandidate& c) { return c.score < 0; });
+  }
+};
+
 }  // namespace
 
 std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const FinderOptions& options,
                                    std::span<const std::uint8_t> original, ProgressFn progress,
                                    const std::atomic<bool>* cancel) {
-  struct Plan { CellType type; int phase; };
   std::vector<Plan> plans;
   const MapTypeFilter f = options.types;
   if (f == MapTypeFilter::All || f == MapTypeFilter::N) plans.push_back({CellType::N, 0});
@@ -1067,6 +1280,7 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   }
 
   Finder finder(image, options, cancel);
+  Stream stream;
   const int minDim = std::clamp(options.minDim, 2, kMapFinderMaxDim);
   const int widths = std::clamp(options.maxDim, minDim, kMapFinderMaxDim) - minDim + 1;
   const double total = static_cast<double>(plans.size()) * widths + 1;
@@ -1078,8 +1292,8 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
   if (progress) progress(kHeaderShare);
   for (const Plan& p : plans) {
     if (finder.Cancelled()) break;
-    const Stream s = Decode(image, p.type, p.phase);
-    finder.Scan(s, report);
+    Decode(image, p.type, p.phase, stream);
+    finder.Scan(stream, report);
   }
 
   std::vector<Found> all = std::move(finder.found());
@@ -1136,52 +1350,10 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     c.isSigned = k.isSigned;
     out.push_back(c);
   }
-  // Tables packed back to back: the gaps the tables found leave between them.
-  // A table found there may leave a smaller gap for another round.
-  for (int round = 0; round < 3 && !finder.Cancelled(); ++round) {
-    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
-    for (const MapCandidate& c : out) {
-      if (c.score < kDefaultMinScore) continue;
-      // A header entry takes its header and axes too.
-      const auto it = c.layout == MapLayoutKind::Header ? spanOf.find(c.offset) : spanOf.end();
-      spans.push_back({it != spanOf.end() ? it->second.from : c.offset, c.offset + c.ByteSize()});
-    }
-    std::sort(spans.begin(), spans.end());
-    std::vector<Finder::Gap> gaps;
-    const std::int64_t widest = std::int64_t{std::clamp(options.maxDim, 2, kMapFinderMaxDim)} * std::clamp(options.maxDim, 2, kMapFinderMaxDim) * 2;
-    std::int64_t reach = spans.empty() ? 0 : spans[0].second;
-    for (std::size_t i = 1; i < spans.size(); ++i) {
-      const std::int64_t from = reach, to = spans[i].first;
-      reach = std::max(reach, spans[i].second);
-      if (to - from >= 4 && to - from <= widest) gaps.push_back({from, to});
-    }
-    if (gaps.empty()) break;
-    for (const Plan& p : plans) {
-      if (finder.Cancelled()) break;
-      finder.FillGaps(Decode(image, p.type, p.phase), gaps);
-    }
-    std::size_t added = 0;
-    auto take = [&](Found hit) {
-      if (hit.columns == 0) return;
-      PairPenalty(image, hit);
-      if (hit.score < kDefaultMinScore) return;
-      MapCandidate c;
-      c.offset = hit.offset;
-      c.type = hit.type;
-      c.columns = hit.columns;
-      c.rows = hit.rows;
-      c.score = hit.score;
-      c.isSigned = hit.isSigned;
-      out.push_back(c);
-      ++added;
-    };
-    for (Finder::Gap& g : gaps) {
-      take(g.best);
-      if (!g.exact && g.bestEnd.columns &&
-          (g.best.columns == 0 || g.best.offset + g.best.bytes <= g.bestEnd.offset))
-        take(g.bestEnd);
-    }
-    if (!added) break;
+  if (!finder.Cancelled()) {
+    Packing packing{image, finder, out, spanOf, options, stream};
+    packing.FillGaps(plans);
+    packing.Refit(plans);
   }
   for (MapCandidate& c : out) {
     const std::int64_t bytes = c.ByteSize();
