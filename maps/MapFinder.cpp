@@ -1089,8 +1089,10 @@ void PairPenalty(std::span<const std::uint8_t> image, Found& h) {
   }
   const int near = std::max(6, (hi - lo) / 12);
   std::int64_t close = 0, pairs = 0;
-  for (std::int64_t i = h.offset; i + 1 <= end; i += 2, ++pairs) {
+  for (std::int64_t i = h.offset; i + 1 <= end; i += 2) {
     const int a = image[static_cast<std::size_t>(i)], b = image[static_cast<std::size_t>(i + 1)];
+    if (a == 0 && b == 0) continue;  // a zero cell tells neither
+    ++pairs;
     if (std::abs(a - b) <= near) ++close;
   }
   const double share = pairs > 0 ? static_cast<double>(close) / static_cast<double>(pairs) : 0.0;
