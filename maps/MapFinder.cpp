@@ -9,7 +9,6 @@
 #include <iterator>
 #include <map>
 #include <unordered_set>
-#include <string>
 
 namespace orv {
 
@@ -50,7 +49,6 @@ struct Tuning {
   double edgeSpread = 0.05;  // ... or this share of its spread
   double edgeRough = 4.0;    // a row whose largest bend inside is this many times the usual one ...
   double edgeRoughSpread = 0.15;  // ... or this share of the spread belongs to another table
-  bool breakAny = true;
   double growStartBend = 0.4;  // the first rows of a table grown from a gap's edge bend less than this share of their spread
   double growMax = 2.0;      // rows an edge may grow by, as a share of the block's own
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
@@ -134,7 +132,7 @@ class Finder {
 
   // Gaps [from, to) in bytes that the tables found leave between them. Where
   // one table of w x h cells of this stream fills a gap exactly, the best
-  // scoring one is added to *best (one per gap, the better of the streams).
+  // ranking one becomes the gap's `best` (the better of the streams read so far).
   struct Gap {
     std::int64_t from, to;
     Found best{}, bestEnd{};  // the table filling it or beginning it; the one ending it
@@ -142,10 +140,9 @@ class Finder {
   };
   void FillGaps(const Stream& s, std::vector<Gap>& gaps) {
     if (s.v.empty()) return;
-    PrepareStream(s);
     // Between two tables a run of equal values is part of a table (a map that
     // is zero over much of its area), not fill: fill is no smooth table anyway.
-    std::fill(fill_.begin(), fill_.end(), std::uint8_t{0});
+    fill_.assign(s.v.size(), 0);
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
     const std::int32_t erased = s.cellBytes == 1 ? 0xFF : 0xFFFF;
     fixed_ = true;
@@ -341,7 +338,7 @@ class Finder {
     const std::int64_t len = static_cast<std::int64_t>(last) + 1 - s0;
     std::int64_t rows = (len + w - 1) / w;
     // Signed values read as unsigned jump between the top and the bottom of the
-    // range where they cross zero: the reading with the smaller spread is taken.
+    // range where they cross zero: the reading that jumps less is taken.
     const std::int64_t from = std::max<std::int64_t>(0, s0), to = std::min<std::int64_t>(static_cast<std::int64_t>(s.v.size()), s0 + rows * w);
     useSigned_ = SignedReading(s, from, to, w);
     v_ = useSigned_ ? s.vs.data() : s.v.data();
@@ -629,28 +626,22 @@ class Finder {
       corner_[i] = cornerPay - base - rowFix - colFix;
     }
 
-    // The best few starts go on to the full score, which also weighs the jumps
-    // at the row ends: a block shifted within the row can pay about as well here.
+    // The best start and height go on to the full score, which also weighs the
+    // jumps at the row ends and moves the edges.
     struct Pick { double pay; std::int64_t start; int rows; };
-    Pick picks[3] = {{0, -1, 0}, {0, -1, 0}, {0, -1, 0}};
+    Pick best{0, -1, 0};
     for (std::int64_t st = stMin; st <= stMax; ++st) {
       const std::size_t i0 = static_cast<std::size_t>(st - lo);
       const double firstRow = pr_[i0 + uw] - pr_[i0];
       const double colBefore = i0 >= uw ? pc_[i0 - uw] : 0.0;
-      Pick best{0, -1, 0};
       for (int h = minDim_; h <= maxRows; ++h) {
         const std::size_t end = i0 + static_cast<std::size_t>(h) * uw;
         if (end > len) break;
         const double pay = pb_[end] - pb_[i0] + firstRow + (pc_[end - uw] - colBefore) + corner_[i0];
         if (pay > best.pay) best = {pay, st, h};
       }
-      if (best.start < 0 || best.pay <= picks[2].pay) continue;
-      picks[2] = best;
-      for (int i = 2; i > 0 && picks[i].pay > picks[i - 1].pay; --i) std::swap(picks[i], picks[i - 1]);
     }
-    for (const Pick& p : picks) {
-      if (p.start >= 0) Score(s, w, p.start, p.rows);
-    }
+    if (best.start >= 0) Score(s, w, best.start, best.rows);
   }
 
   // Step ratio (row step over cell step, see ForeignRow) of row r of a block.
@@ -750,7 +741,7 @@ class Finder {
     };
     int from = 0;
     for (int r = 2; r <= rows; ++r) {
-      const bool brk = r < rows - 1 && bent(r) && bent(r + 1) && (r + 2 >= rows || !bent(r + 2) || t_.breakAny);
+      const bool brk = r < rows - 1 && bent(r) && bent(r + 1);
       if (!brk && r < rows) continue;
       std::int64_t st = rowAt(start, from);
       int h = r - from;
@@ -981,7 +972,7 @@ class Finder {
   std::vector<std::uint8_t> fill_;
   std::vector<std::uint8_t> similar_, counts_;
   std::vector<double> pb_, pr_, pc_, corner_, cv_, ch_;  // refinement scratch
-  std::vector<std::int32_t> sorted_, bendSample_;
+  std::vector<std::int32_t> bendSample_;
   std::vector<double> ratios_;  // step ratios of the rows of a block, for its end
   std::vector<double> steps_, bends_, sortedSteps_;
   std::vector<double> edgeBends_, edgeSorted_;  // row bends of a block, for its edges
@@ -1108,6 +1099,7 @@ struct Packing {
   const std::map<std::int64_t, ByteSpan>& spanOf;
   const FinderOptions& options;
   Stream& stream;  // buffer for the image read one way
+  std::vector<Stream>& kept;  // the image read every way, when it is small enough (else empty)
   double refitRank = 1.0;  // a table replacing one found ranks at least this share of it
 
   std::int64_t Widest() const {
@@ -1130,10 +1122,10 @@ struct Packing {
   }
 
   void Run(const std::vector<Plan>& plans, std::vector<Finder::Gap>& gaps) {
-    for (const Plan& p : plans) {
+    for (std::size_t i = 0; i < plans.size(); ++i) {
       if (finder.Cancelled() || gaps.empty()) break;
-      Decode(image, p.type, p.phase, stream);
-      finder.FillGaps(stream, gaps);
+      if (kept.empty()) Decode(image, plans[i].type, plans[i].phase, stream);
+      finder.FillGaps(kept.empty() ? stream : kept[i], gaps);
     }
   }
 
@@ -1191,6 +1183,7 @@ struct Packing {
     const int minCells = std::clamp(options.minDim, 2, kMapFinderMaxDim) * std::clamp(options.minDim, 2, kMapFinderMaxDim);
     std::vector<Finder::Gap> gaps;
     std::vector<std::size_t> owner;
+    std::vector<int> overlaps;  // bit 0: the table overlaps the one before, bit 1: the one after
     auto rank = [&](std::size_t i) {
       const MapCandidate& c = out[spans[i].second];
       return c.score / std::sqrt(double(c.columns) * c.rows);
@@ -1207,6 +1200,7 @@ struct Packing {
       if (to - from > 2 * Widest()) continue;
       gaps.push_back({from, to});
       owner.push_back(spans[i].second);
+      overlaps.push_back((from > spans[i].first.first ? 1 : 0) | (to < spans[i].first.second ? 2 : 0));
     }
     if (gaps.empty()) return;
     Run(plans, gaps);
@@ -1233,6 +1227,18 @@ struct Packing {
       const auto [k, side] = restOf[j];
       if (!rest[j].exact || !tiling[k].empty()) continue;
       tiling[k] = side == 1 ? std::vector<Found>{rest[j].best, gaps[k].bestEnd} : std::vector<Found>{gaps[k].best, rest[j].best};
+    }
+    // A table that overlaps its neighbour gives way to one that meets it, when
+    // that holds most of it.
+    auto mostOf = [](const Found& f, const MapCandidate& c) {
+      const std::int64_t shared = std::min(f.offset + f.bytes, c.offset + c.ByteSize()) - std::max(f.offset, c.offset);
+      return 2 * shared >= std::min(f.bytes, c.ByteSize());
+    };
+    for (std::size_t k = 0; k < gaps.size(); ++k) {
+      if (!tiling[k].empty() || gaps[k].exact) continue;
+      const MapCandidate& c = out[owner[k]];
+      if ((overlaps[k] & 2) && gaps[k].bestEnd.columns && mostOf(gaps[k].bestEnd, c)) tiling[k] = {gaps[k].bestEnd};
+      else if ((overlaps[k] & 1) && gaps[k].best.columns && mostOf(gaps[k].best, c)) tiling[k] = {gaps[k].best};
     }
     for (std::size_t k = 0; k < gaps.size(); ++k) {
       if (tiling[k].empty()) continue;
@@ -1292,10 +1298,14 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     if (progress) progress(std::min(1.0, kHeaderShare + (1.0 - kHeaderShare) * done / total));
   };
   if (progress) progress(kHeaderShare);
-  for (const Plan& p : plans) {
+  // Images of a usual size keep their readings for the passes over the gaps.
+  constexpr std::size_t kKeepUpTo = 4u << 20;
+  std::vector<Stream> readings(image.size() <= kKeepUpTo ? plans.size() : 0);
+  for (std::size_t i = 0; i < plans.size(); ++i) {
     if (finder.Cancelled()) break;
-    Decode(image, p.type, p.phase, stream);
-    finder.Scan(stream, report);
+    Stream& s = readings.empty() ? stream : readings[i];
+    Decode(image, plans[i].type, plans[i].phase, s);
+    finder.Scan(s, report);
   }
 
   std::vector<Found> all = std::move(finder.found());
@@ -1353,7 +1363,7 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     out.push_back(c);
   }
   if (!finder.Cancelled()) {
-    Packing packing{image, finder, out, spanOf, options, stream};
+    Packing packing{image, finder, out, spanOf, options, stream, readings};
     packing.FillGaps(plans);
     packing.Refit(plans);
   }
