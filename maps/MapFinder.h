@@ -3,9 +3,12 @@
 // hidden in an EPROM image. Neighbouring cells and neighbouring rows of such a
 // table differ little compared with the spread of its values, while code and text
 // do not. The finder tries the three map cell types ("N", "M16", "I16", 16-bit
-// types at both byte alignments), estimates the row width from the similarity of
-// rows, the extent from where that structure ends, scores each hit and merges
-// overlapping hits. Plain functions without globals: safe to run on a worker thread.
+// types at even addresses), estimates the row width from the similarity of rows,
+// the extent from where that structure ends, scores each hit and merges
+// overlapping hits. Calibration areas keep their tables back to back: the gaps
+// the tables found leave are filled, and a table whose edges miss its
+// neighbours' gives way to tables that meet them. Plain functions without
+// globals: safe to run on a worker thread.
 #include <atomic>
 #include <cstdint>
 #include <functional>

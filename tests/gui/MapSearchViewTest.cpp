@@ -32,7 +32,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 constexpr int kWait = 20000;
 
-// Random filler bytes with an 8-bit 16 x 16 surface planted at each offset.
+// Random filler bytes with an 8-bit 16 x 16 surface (20 to 226) planted at each offset.
 Bytes ImageWithMaps(std::size_t size, const std::vector<std::int64_t>& offsets, std::uint64_t seed = 7) {
   testsupport::Rng rng(seed);
   Bytes b(size);
@@ -40,7 +40,7 @@ Bytes ImageWithMaps(std::size_t size, const std::vector<std::int64_t>& offsets, 
   for (std::int64_t off : offsets)
     for (int r = 0; r < 16; ++r)
       for (int c = 0; c < 16; ++c)
-        b[static_cast<std::size_t>(off + r * 16 + c)] = static_cast<std::uint8_t>(20 + 7 * c + 5 * r + (c * r) / 3);
+        b[static_cast<std::size_t>(off + r * 16 + c)] = static_cast<std::uint8_t>(20 + 6 * c + 4 * r + (c * r) / 4);
   return b;
 }
 
