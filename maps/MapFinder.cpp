@@ -50,7 +50,9 @@ struct Tuning {
   double edgeRough = 4.0;    // a row whose largest bend inside is this many times the usual one ...
   double edgeRoughSpread = 0.15;  // ... or this share of the spread belongs to another table
   double growStartBend = 0.4;  // the first rows of a table grown from a gap's edge bend less than this share of their spread
-  double growMax = 2.0;      // rows an edge may grow by, as a share of the block's own
+  double growMax = 2.0;
+  double exactLeast = 0.5;   // a table filling a gap between two others exactly needs only this score ...
+  double exactBonus = 2.5;   // ... and gets this much more      // rows an edge may grow by, as a share of the block's own
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
 };
 
@@ -147,12 +149,15 @@ class Finder {
     const std::int32_t erased = s.cellBytes == 1 ? 0xFF : 0xFFFF;
     fixed_ = true;
     // Scores a block where it stands; the hit, or one of no columns.
-    auto hit = [&](int w, std::int64_t start, int rows) {
+    auto hit = [&](int w, std::int64_t start, int rows, double least, double bonus) {
       const std::size_t before = found_.size();
       budget_ -= std::int64_t{rows} * w;
       ScoreBlock(s, w, start, rows);
       Found f{0, 0, CellType::N, 0, 0, 0.0, false};
-      if (found_.size() > before && found_.back().score >= kDefaultMinScore) f = found_.back();
+      if (found_.size() > before && found_.back().score >= least) {
+        f = found_.back();
+        f.score += bonus;
+      }
       found_.resize(before);
       return f;
     };
@@ -171,7 +176,8 @@ class Finder {
         const std::int64_t cells = b - a;
         for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
           if (cells % w || cells / w < minDim_ || cells / w > maxDim_) continue;
-          const Found f = hit(w, a, static_cast<int>(cells / w));
+          // Meeting both neighbours is evidence of its own: a small table scores low.
+          const Found f = hit(w, a, static_cast<int>(cells / w), t_.exactLeast, t_.exactBonus);
           if (f.columns && (!g.exact || GapRank(f) > GapRank(g.best))) {
             g.best = f;
             g.exact = true;
@@ -189,7 +195,7 @@ class Finder {
         for (int side = 0; side < 2; ++side) {
           const int rows = GrowRows(v, w, side == 0 ? inFrom : inTo - w, side == 0 ? 1 : -1, room, s.cellBytes);
           if (rows < minDim_) continue;
-          const Found f = hit(w, side == 0 ? inFrom : inTo - std::int64_t{rows} * w, rows);
+          const Found f = hit(w, side == 0 ? inFrom : inTo - std::int64_t{rows} * w, rows, kDefaultMinScore, 0.0);
           Found& best = side == 0 ? g.best : g.bestEnd;
           if (better(f, best)) best = f;
         }
@@ -1191,10 +1197,11 @@ struct Packing {
     for (std::size_t i = 1; i + 1 < spans.size(); ++i) {
       const MapCandidate& c = out[spans[i].second];
       if (c.layout != MapLayoutKind::Plain) continue;
-      const std::int64_t from = spans[i - 1].first.second, to = spans[i + 1].first.first;
-      // Of two tables that overlap, the one that ranks lower gives way.
-      if (from > spans[i].first.first && rank(i - 1) <= rank(i)) continue;
-      if (to < spans[i].first.second && rank(i + 1) <= rank(i)) continue;
+      std::int64_t from = spans[i - 1].first.second, to = spans[i + 1].first.first;
+      // Of two tables that overlap, the one that ranks lower gives way: a
+      // weaker neighbour sets no edge.
+      if (from > spans[i].first.first && rank(i - 1) <= rank(i)) from = spans[i].first.first;
+      if (to < spans[i].first.second && rank(i + 1) <= rank(i)) to = spans[i].first.second;
       if (to - from < std::int64_t{minCells}) continue;
       if (from == spans[i].first.first && to == spans[i].first.second) continue;  // meets both
       if (to - from > 2 * Widest()) continue;
