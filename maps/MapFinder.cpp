@@ -51,6 +51,7 @@ struct Tuning {
   double edgeRoughSpread = 0.15;  // ... or this share of the spread belongs to another table
   double growStartBend = 0.4;  // the first rows of a table grown from a gap's edge bend less than this share of their spread
   double growMax = 2.0;
+  double zeroNear = 0.3;     // a cell beside a zero in a row running down to zero lies this near the one before
   double exactLeast = 0.5;   // a table filling a gap between two others exactly needs only this score ...
   double exactBonus = 2.5;   // ... and gets this much more      // rows an edge may grow by, as a share of the block's own
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
@@ -834,28 +835,43 @@ class Finder {
   // the block belong to it when they reach from there to a row boundary and
   // another table's values begin right there. Zeros that end between two rows
   // are fill or another table's, and stay outside.
-  void ZeroRows(const Stream& s, int w, std::int64_t* start, int* rows) const {
+  void ZeroRows(const Stream& s, int w, std::int64_t* start, int* rows, double spread) const {
     const std::int32_t* v = s.v.data();
     const std::int64_t n = static_cast<std::int64_t>(s.v.size());
-    const std::int64_t room = std::int64_t{maxDim_ - *rows} * w;
-    std::int64_t end = *start + std::int64_t{*rows} * w;
-    if (room <= 0) return;
-    if (v[end - 1] == 0) {
-      std::int64_t e = end;
-      while (e < n && e < end + room && v[e] == 0) ++e;
-      if (e > end && e < n && v[e] != 0 && (e - end) % w == 0) {
-        *rows += static_cast<int>((e - end) / w);
-        end = e;
+    // Rows beyond the edge row at `edge`, going by dir, that run down to zero:
+    // each holds a zero, and where it does not, a value near the one beside it
+    // in the row before. They count when the last is all zero and a value other
+    // than zero follows right after it.
+    auto tail = [&](std::int64_t edge, int dir, int most) {
+      int taken = 0, counted = 0;
+      for (int r = 1; r <= most; ++r) {
+        const std::int64_t a = edge + std::int64_t{dir} * r * w;
+        if (a < 0 || a + w > n) break;
+        int zeros = 0;
+        bool near = true;
+        for (std::int64_t k = a; k < a + w; ++k) {
+          if (v[k] == 0) ++zeros;
+          else near = near && std::abs(v[k] - v[k - std::int64_t{dir} * w]) <= t_.zeroNear * spread;
+        }
+        if (zeros == 0 || !near) break;
+        ++taken;
+        if (zeros == w) {
+          const std::int64_t after = dir > 0 ? a + w : a - 1;
+          if (after < 0 || after >= n || v[after] != 0) counted = taken;
+        }
       }
-    }
-    const std::int64_t left = std::int64_t{maxDim_ - *rows} * w;
-    if (left > 0 && v[*start] == 0) {
-      std::int64_t b = *start;
-      while (b > 0 && b > *start - left && v[b - 1] == 0) --b;
-      if (b < *start && b > 0 && v[b - 1] != 0 && (*start - b) % w == 0) {
-        *rows += static_cast<int>((*start - b) / w);
-        *start = b;
-      }
+      return counted;
+    };
+    const std::int64_t end = *start + std::int64_t{*rows} * w;
+    bool edgeZero = false;
+    for (std::int64_t k = end - w; k < end; ++k) edgeZero = edgeZero || v[k] == 0;
+    if (edgeZero && *rows < maxDim_) *rows += tail(end - w, 1, maxDim_ - *rows);
+    edgeZero = false;
+    for (std::int64_t k = *start; k < *start + w; ++k) edgeZero = edgeZero || v[k] == 0;
+    if (edgeZero && *rows < maxDim_) {
+      const int more = tail(*start, -1, maxDim_ - *rows);
+      *start -= std::int64_t{more} * w;
+      *rows += more;
     }
   }
 
@@ -962,7 +978,7 @@ class Finder {
         if (seam > 2.0 * inner + 0.02 * spread) score *= 1.0 + t_.axisBonus;
       }
     }
-    if (!fixed_) ZeroRows(s, w, &start, &rows);
+    if (!fixed_) ZeroRows(s, w, &start, &rows, spread);
     found_.push_back({s.phase + start * s.cellBytes, std::int64_t{rows} * w * s.cellBytes, s.type, w, rows, score, useSigned_});
     if (found_.size() > kMaxFound) budget_ = 0;
   }
