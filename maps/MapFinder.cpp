@@ -878,21 +878,24 @@ class Finder {
   // Whether the block's rows break somewhere inside far more than at their
   // ends: the block then starts in the middle of a table's row.
   bool ShiftedRows(const std::int32_t* v, int w, std::int64_t start, int rows, double spread) {
-    if (rows < 2 || w < 4 || start < 2) return false;
+    if (rows < 2 || w < 4 || start < 1) return false;
+    // Mean step into each column; a row's first cell is stepped into from the
+    // row before (the first row's from outside the block is left out).
     colJumps_.assign(static_cast<std::size_t>(w), 0.0);
     for (int r = 0; r < rows; ++r) {
-      for (int c = 0; c < w; ++c) {
+      for (int c = r == 0 ? 1 : 0; c < w; ++c) {
         const std::int64_t k = start + std::int64_t{r} * w + c;
-        colJumps_[static_cast<std::size_t>(c)] += std::abs(v[k] - 2 * v[k - 1] + v[k - 2]);
+        colJumps_[static_cast<std::size_t>(c)] += std::abs(v[k] - v[k - 1]);
       }
     }
-    const double atEnds = std::max(colJumps_[0], colJumps_[1]);
+    colJumps_[0] *= double(rows) / double(rows - 1);
+    const double atEnds = colJumps_[0];
     double peak = 0;
-    for (int c = 2; c < w; ++c) peak = std::max(peak, colJumps_[static_cast<std::size_t>(c)]);
-    edgeSorted_.assign(colJumps_.begin() + 2, colJumps_.end());
+    for (int c = 1; c < w; ++c) peak = std::max(peak, colJumps_[static_cast<std::size_t>(c)]);
+    edgeSorted_.assign(colJumps_.begin() + 1, colJumps_.end());
     std::nth_element(edgeSorted_.begin(), edgeSorted_.begin() + static_cast<std::ptrdiff_t>(edgeSorted_.size() / 2), edgeSorted_.end());
     const double usual = edgeSorted_[edgeSorted_.size() / 2];
-    return peak > 2.0 * atEnds && peak > 4.0 * usual + 0.02 * spread * rows;
+    return peak > 2.0 * atEnds && peak > 3.0 * usual + 0.02 * spread * rows;
   }
 
   void ScoreBlock(const Stream& s, int w, std::int64_t start, int rows) {
