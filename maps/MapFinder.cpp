@@ -86,6 +86,10 @@ void MarkSimilar(const std::int32_t* v, const std::int32_t* thr, const std::uint
   if (k < n) MarkSimilarRun<kShift>(v + k, v + k - uw, v + k - 2 * uw, thr + k, fill + k, sim + k, n - k);
 }
 
+// How well a hit's cells pay: its score, with a mild preference for the larger
+// (a block of two tables read as one pays less per cell). Ranks hits that overlap.
+double Rank(double score, int columns, int rows) { return score / std::sqrt(double(columns) * rows); }
+
 // One way of reading the image as a sequence of cells.
 struct Stream {
   CellType type = CellType::N;
@@ -205,7 +209,7 @@ class Finder {
     fixed_ = false;
   }
 
-  static double GapRank(const Found& x) { return x.score / std::sqrt(double(x.columns) * x.rows); }
+  static double GapRank(const Found& x) { return Rank(x.score, x.columns, x.rows); }
 
   // Rows of width w from the row at first on, going by `dir` (1: down, -1: up),
   // while each continues the course of the two before it as the first few do.
@@ -1040,7 +1044,7 @@ void Decode(std::span<const std::uint8_t> image, CellType type, int phase, Strea
 std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& headers) {
   // Among overlapping hits the one whose cells pay best wins, with a mild
   // preference for the larger: a block of two tables read as one pays less per cell.
-  auto rank = [](const Found& f) { return f.score / std::pow(double(f.columns) * f.rows, 0.5); };
+  auto rank = [](const Found& f) { return Rank(f.score, f.columns, f.rows); };
   std::sort(all.begin(), all.end(), [&](const Found& a, const Found& b) {
     const double ra = rank(a), rb = rank(b);
     if (ra != rb) return ra > rb;
@@ -1211,7 +1215,7 @@ struct Packing {
     std::vector<int> overlaps;  // bit 0: the table overlaps the one before, bit 1: the one after
     auto rank = [&](std::size_t i) {
       const MapCandidate& c = out[spans[i].second];
-      return c.score / std::sqrt(double(c.columns) * c.rows);
+      return Rank(c.score, c.columns, c.rows);
     };
     for (std::size_t i = 1; i + 1 < spans.size(); ++i) {
       const MapCandidate& c = out[spans[i].second];
@@ -1275,9 +1279,9 @@ struct Packing {
       if (taken.size() != tiling[k].size()) continue;
       // Each must rank about as well as the table it replaces.
       const MapCandidate& was = out[owner[k]];
-      const double wasRank = was.score / std::sqrt(double(was.columns) * was.rows);
+      const double wasRank = Rank(was.score, was.columns, was.rows);
       if (std::any_of(taken.begin(), taken.end(), [&](const MapCandidate& t) {
-            return t.score / std::sqrt(double(t.columns) * t.rows) < refitRank * wasRank;
+            return Rank(t.score, t.columns, t.rows) < refitRank * wasRank;
           }))
         continue;
       out[owner[k]].score = -1;  // gives way

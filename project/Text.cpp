@@ -59,28 +59,29 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+bool NextUtf8(std::string_view s, std::size_t& i, char32_t& c) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  int extra = 0;
+  if (b < 0x80) { c = b; }
+  else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
+  else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
+  else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
+  else { ++i; return false; }
+  for (int k = 1; k <= extra; ++k) {
+    const std::size_t at = i + static_cast<std::size_t>(k);
+    if (at >= s.size() || (static_cast<unsigned char>(s[at]) & 0xC0) != 0x80) { ++i; return false; }
+    c = (c << 6) | (static_cast<unsigned char>(s[at]) & 0x3F);
+  }
+  i += static_cast<std::size_t>(extra) + 1;
+  return true;
+}
+
 std::string Utf8ToCp1252(std::string_view s) {
   std::string out;
   out.reserve(s.size());
   std::size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    char32_t c = 0;
-    int extra = 0;
-    if (b < 0x80) { c = b; }
-    else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
-    else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
-    else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
-    else { out += '?'; ++i; continue; }
-    bool ok = true;
-    for (int k = 1; k <= extra; ++k) {
-      if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) { ok = false; break; }
-      c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    }
-    if (!ok) { out += '?'; ++i; continue; }
-    out += ByteOf(c);
-    i += static_cast<std::size_t>(extra) + 1;
-  }
+  char32_t c = 0;
+  while (i < s.size()) out += NextUtf8(s, i, c) ? ByteOf(c) : '?';
   return out;
 }
 

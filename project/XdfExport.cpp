@@ -35,15 +35,8 @@ std::string Xml(std::string_view s) {
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    char32_t c = b;
-    int extra = 0;
-    if (b >= 0xF0) { c = b & 0x07; extra = 3; }
-    else if (b >= 0xE0) { c = b & 0x0F; extra = 2; }
-    else if (b >= 0xC0) { c = b & 0x1F; extra = 1; }
-    for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < s.size(); ++k)
-      c = (c << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
-    i += static_cast<std::size_t>(extra) + 1;
+    char32_t c = 0;
+    if (!NextUtf8(s, i, c)) c = 0xFFFD;
     switch (c) {
       case '&': out += "&amp;"; continue;
       case '<': out += "&lt;"; continue;
