@@ -30,8 +30,8 @@ struct Tuning {
   double alpha = 0.10;     // a row step counts as similar below alpha x local spread ...
   int slack8 = 2;          // ... plus this many raw units (8-bit cells)
   int slack16 = 24;        // ... or these (16-bit cells)
-  int badStep = 3;
-  int chunkNeed = 15;      // similar cells among 32 that make a stretch worth following         // run score: +1 for a similar cell, -badStep for a dissimilar one
+  int badStep = 3;         // run score: +1 for a similar cell, -badStep for a dissimilar one
+  int chunkNeed = 15;      // similar cells among 32 that make a stretch worth following
   double tau = 0.20;       // a cell pays off when its relative neighbour difference is below tau
   double axisBonus = 0.20; // relative bonus for a monotonic axis table just before the map
   double diffBonus = 0.05; // relative bonus for differing from the original image
@@ -50,11 +50,14 @@ struct Tuning {
   double edgeRough = 4.0;    // a row whose largest bend inside is this many times the usual one ...
   double edgeRoughSpread = 0.15;  // ... or this share of the spread belongs to another table
   double growStartBend = 0.4;  // the first rows of a table grown from a gap's edge bend less than this share of their spread
-  double growMax = 2.0;
+  double growMax = 2.0;      // rows an edge may grow by, as a share of the block's own
   double zeroNear = 0.3;     // a cell beside a zero in a row running down to zero lies this near the one before
   double exactLeast = 0.5;   // a table filling a gap between two others exactly needs only this score ...
-  double exactBonus = 2.5;   // ... and gets this much more      // rows an edge may grow by, as a share of the block's own
-  double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it  // a row whose step ratio is this many times the table's belongs to another
+  double exactBonus = 2.5;   // ... and gets this much more
+  double planarLimit = 0.15;  // a table filling a gap exactly whose cells lie this near their plane (share of range) ...
+  double planarMargin = 0.45;  // ... and at least this much nearer than at any other width; it
+  double planarPay = 2.0;     // ... is listed with up to this much above the least score
+  double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it
 };
 
 // Marks the cells [from, n) that resemble the cell one row (uw cells) earlier:
@@ -144,8 +147,9 @@ class Finder {
     std::int64_t from, to;
     Found best{}, bestEnd{};  // the table filling it or beginning it; the one ending it
     bool exact = false;       // best fills it
+    double planar = 1.0;      // below 1: best was taken for lying near its plane, this near
   };
-  void FillGaps(const Stream& s, std::vector<Gap>& gaps) {
+  void FillGaps(const Stream& s, std::vector<Gap>& gaps, bool ends = false) {
     if (s.v.empty()) return;
     // Between two tables a run of equal values is part of a table (a map that
     // is zero over much of its area), not fill: fill is no smooth table anyway.
@@ -169,28 +173,39 @@ class Finder {
     auto better = [](const Found& f, const Found& than) { return f.columns && (!than.columns || GapRank(f) > GapRank(than)); };
     for (Gap& g : gaps) {
       if (Cancelled() || budget_ <= 0) break;
-      if ((g.from - s.phase) % s.cellBytes || (g.to - s.phase) % s.cellBytes) continue;
-      std::int64_t from = (g.from - s.phase) / s.cellBytes, to = (g.to - s.phase) / s.cellBytes;
+      // Behind an 8-bit table of odd length a byte of padding aligns the next.
+      std::int64_t gapFrom = g.from;
+      if ((gapFrom - s.phase) % s.cellBytes && gapFrom < g.to && (image_[static_cast<std::size_t>(gapFrom)] == 0 || image_[static_cast<std::size_t>(gapFrom)] == 0xFF))
+        ++gapFrom;
+      if ((gapFrom - s.phase) % s.cellBytes || (g.to - s.phase) % s.cellBytes) continue;
+      std::int64_t from = (gapFrom - s.phase) / s.cellBytes, to = (g.to - s.phase) / s.cellBytes;
       if (from < 2 || to > n) continue;
       // Tables are often padded to an even or a round address with erased bytes.
       std::int64_t inFrom = from, inTo = to;
       for (int k = 0; k < 16 / s.cellBytes && inFrom < inTo && s.v[static_cast<std::size_t>(inFrom)] == erased; ++k) ++inFrom;
       for (int k = 0; k < 16 / s.cellBytes && inFrom < inTo && s.v[static_cast<std::size_t>(inTo - 1)] == erased; ++k) --inTo;
-      // One table filling the gap, with or without the padding.
-      for (const auto& [a, b] : {std::pair{from, to}, std::pair{inFrom, inTo}}) {
+      // One table filling the gap, with or without the padding; an 8-bit table
+      // of odd length may be followed by a zero byte that aligns the next.
+      std::pair<std::int64_t, std::int64_t> spans[3] = {{from, to}, {inFrom, inTo}, {inFrom, inTo}};
+      if (s.cellBytes == 1 && inTo > inFrom && s.v[static_cast<std::size_t>(inTo - 1)] == 0 && (s.phase + inTo) % 2 == 0)
+        --spans[2].second;
+      for (int i = 0; i < 3; ++i) {
+        if (i > 0 && spans[i] == spans[i - 1]) continue;
+        const auto [a, b] = spans[i];
         const std::int64_t cells = b - a;
         for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
           if (cells % w || cells / w < minDim_ || cells / w > maxDim_) continue;
           // Meeting both neighbours is evidence of its own: a small table scores low.
           const Found f = hit(w, a, static_cast<int>(cells / w), t_.exactLeast, t_.exactBonus);
-          if (f.columns && (!g.exact || GapRank(f) > GapRank(g.best))) {
+          if (f.columns && (!g.exact || g.planar < 1.0 || better(f, g.best))) {
             g.best = f;
             g.exact = true;
+            g.planar = 1.0;
           }
         }
-        if (inFrom == from && inTo == to) break;
       }
-      if (g.exact) continue;
+      if (!g.exact || g.planar < 1.0) PlanarFill(s, g, from, to, inFrom, inTo);
+      if (g.exact && !ends) continue;
       // Else a table may begin right after the one before or end right before
       // the one after, its other edge where its rows stop continuing each other.
       for (int w = minDim_; w <= maxDim_; ++w) {
@@ -210,6 +225,36 @@ class Finder {
   }
 
   static double GapRank(const Found& x) { return Rank(x.score, x.columns, x.rows); }
+
+  // A gap that no table filling it passes the usual tests for: small and steep
+  // tables, or mostly zero ones, are often such. The width at which its cells lie
+  // clearly nearest their plane is taken, when they lie near it.
+  void PlanarFill(const Stream& s, Gap& g, std::int64_t from, std::int64_t to, std::int64_t inFrom, std::int64_t inTo) {
+    double best = 1.0, second = 1.0;
+    Found f{0, 0, CellType::N, 0, 0, 0.0, false};
+    for (const auto& [a, b] : {std::pair{from, to}, std::pair{inFrom, inTo}}) {
+      const std::int64_t cells = b - a;
+      for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
+        const std::int64_t rows = cells / w;
+        if (cells % w || rows < minDim_ || rows > maxDim_) continue;
+        const bool sgn = SignedReading(s, a, b, w);
+        const double fit = PlanarFit(sgn ? s.vs.data() : s.v.data(), w, a, static_cast<int>(rows));
+        if (fit < best) {
+          second = best;
+          best = fit;
+          f = {s.phase + a * s.cellBytes, cells * s.cellBytes, s.type, w, static_cast<int>(rows), 0.0, sgn};
+        } else {
+          second = std::min(second, fit);
+        }
+      }
+      if (inFrom == from && inTo == to) break;
+    }
+    if (best >= t_.planarLimit || best > t_.planarMargin * second || best >= g.planar) return;
+    f.score = kDefaultMinScore + t_.planarPay * (1.0 - best / t_.planarLimit);
+    g.best = f;
+    g.exact = true;
+    g.planar = best;
+  }
 
   // Rows of width w from the row at first on, going by `dir` (1: down, -1: up),
   // while each continues the course of the two before it as the first few do.
@@ -705,6 +750,32 @@ class Finder {
     }
   }
 
+  // How far the block's cells lie from the plane through their upper, left and
+  // upper left neighbours, as a share of its range: small for a smooth surface
+  // read at its own width, large at another width or for code. Runs monotonic
+  // along their storage order (counters, lookup tables) are no table (1.0).
+  static double PlanarFit(const std::int32_t* v, int w, std::int64_t start, int rows) {
+    const std::int64_t end = start + std::int64_t{rows} * w;
+    std::int32_t lo = v[start], hi = v[start];
+    std::int64_t ups = 0, downs = 0;
+    for (std::int64_t k = start + 1; k < end; ++k) {
+      lo = std::min(lo, v[k]);
+      hi = std::max(hi, v[k]);
+      ups += v[k] > v[k - 1];
+      downs += v[k] < v[k - 1];
+    }
+    if (hi <= lo || std::min(ups, downs) * 25 <= end - start) return 1.0;
+    // Roughness along the rows tells the readings of the same bytes apart.
+    double sum = 0, rough = 0;
+    for (int r = 0; r < rows; ++r)
+      for (int c = 1; c < w; ++c) {
+        const std::int64_t k = start + std::int64_t{r} * w + c;
+        if (r > 0) sum += std::abs(double(v[k]) - v[k - w] - v[k - 1] + v[k - w - 1]);
+        if (c > 1) rough += std::abs(double(v[k]) - 2.0 * v[k - 1] + v[k - 2]);
+      }
+    return (sum / (double(rows - 1) * (w - 1)) + 0.25 * rough / (double(rows) * (w - 2))) / (double(hi) - lo);
+  }
+
   // Mean bend of the row at a from the course of the rows at b and c: how far
   // it is from the straight continuation 2 b - c.
   double RowBend(const std::int32_t* v, int w, std::int64_t a, std::int64_t b, std::int64_t c) const {
@@ -1150,11 +1221,11 @@ struct Packing {
     return spans;
   }
 
-  void Run(const std::vector<Plan>& plans, std::vector<Finder::Gap>& gaps) {
+  void Run(const std::vector<Plan>& plans, std::vector<Finder::Gap>& gaps, bool ends = false) {
     for (std::size_t i = 0; i < plans.size(); ++i) {
       if (finder.Cancelled() || gaps.empty()) break;
       if (kept.empty()) Decode(image, plans[i].type, plans[i].phase, stream);
-      finder.FillGaps(kept.empty() ? stream : kept[i], gaps);
+      finder.FillGaps(kept.empty() ? stream : kept[i], gaps, ends);
     }
   }
 
@@ -1233,7 +1304,7 @@ struct Packing {
       overlaps.push_back((from > spans[i].first.first ? 1 : 0) | (to < spans[i].first.second ? 2 : 0));
     }
     if (gaps.empty()) return;
-    Run(plans, gaps);
+    Run(plans, gaps, true);
     // Where no one table fills it: what is left beside the table found at one end.
     std::vector<Finder::Gap> rest;
     std::vector<std::pair<std::size_t, int>> restOf;  // gap, side (0: after best, 1: before bestEnd)
@@ -1250,42 +1321,54 @@ struct Packing {
       }
     }
     Run(plans, rest);
-    std::vector<std::vector<Found>> tiling(gaps.size());
+    // What may replace each table, best first: one table or two that fill the
+    // space exactly; then, where the table overlaps a neighbour, one that meets
+    // that neighbour and holds most of it.
+    std::vector<std::vector<std::vector<Found>>> choices(gaps.size());
     for (std::size_t k = 0; k < gaps.size(); ++k)
-      if (gaps[k].exact) tiling[k] = {gaps[k].best};
+      if (gaps[k].exact) choices[k].push_back({gaps[k].best});
     for (std::size_t j = 0; j < rest.size(); ++j) {
       const auto [k, side] = restOf[j];
-      if (!rest[j].exact || !tiling[k].empty()) continue;
-      tiling[k] = side == 1 ? std::vector<Found>{rest[j].best, gaps[k].bestEnd} : std::vector<Found>{gaps[k].best, rest[j].best};
+      if (rest[j].exact)
+        choices[k].push_back(side == 1 ? std::vector<Found>{rest[j].best, gaps[k].bestEnd}
+                                       : std::vector<Found>{gaps[k].best, rest[j].best});
     }
-    // A table that overlaps its neighbour gives way to one that meets it, when
-    // that holds most of it.
     auto mostOf = [](const Found& f, const MapCandidate& c) {
       const std::int64_t shared = std::min(f.offset + f.bytes, c.offset + c.ByteSize()) - std::max(f.offset, c.offset);
       return 2 * shared >= std::min(f.bytes, c.ByteSize());
     };
     for (std::size_t k = 0; k < gaps.size(); ++k) {
-      if (!tiling[k].empty() || gaps[k].exact) continue;
       const MapCandidate& c = out[owner[k]];
-      if ((overlaps[k] & 2) && gaps[k].bestEnd.columns && mostOf(gaps[k].bestEnd, c)) tiling[k] = {gaps[k].bestEnd};
-      else if ((overlaps[k] & 1) && gaps[k].best.columns && mostOf(gaps[k].best, c)) tiling[k] = {gaps[k].best};
+      const std::size_t fills = choices[k].size();
+      // The same table moved to meet a neighbour counts like one meeting the
+      // neighbour it overlaps.
+      auto moved = [&](const Found& f) { return f.columns == c.columns && CellWidth(f.type) == CellWidth(c.type); };
+      const bool endOk = gaps[k].bestEnd.columns && mostOf(gaps[k].bestEnd, c) && ((overlaps[k] & 2) || moved(gaps[k].bestEnd));
+      const bool startOk = gaps[k].best.columns && !gaps[k].exact && mostOf(gaps[k].best, c) &&
+                           ((overlaps[k] & 1) || moved(gaps[k].best));
+      if (endOk) choices[k].push_back({gaps[k].bestEnd});
+      if (startOk) choices[k].push_back({gaps[k].best});
+      if (endOk && startOk && Finder::GapRank(gaps[k].best) > Finder::GapRank(gaps[k].bestEnd))
+        std::swap(choices[k][fills], choices[k][fills + 1]);
     }
     for (std::size_t k = 0; k < gaps.size(); ++k) {
-      if (tiling[k].empty()) continue;
-      std::vector<MapCandidate> taken;
-      MapCandidate c;
-      for (const Found& f : tiling[k])
-        if (Candidate(f, &c)) taken.push_back(c);
-      if (taken.size() != tiling[k].size()) continue;
-      // Each must rank about as well as the table it replaces.
       const MapCandidate& was = out[owner[k]];
       const double wasRank = Rank(was.score, was.columns, was.rows);
-      if (std::any_of(taken.begin(), taken.end(), [&](const MapCandidate& t) {
-            return Rank(t.score, t.columns, t.rows) < refitRank * wasRank;
-          }))
-        continue;
-      out[owner[k]].score = -1;  // gives way
-      out.insert(out.end(), taken.begin(), taken.end());
+      for (std::size_t option = 0; option < choices[k].size(); ++option) {
+        const std::vector<Found>& tiling = choices[k][option];
+        std::vector<MapCandidate> taken;
+        MapCandidate c;
+        for (const Found& f : tiling)
+          if (Candidate(f, &c)) taken.push_back(c);
+        if (taken.size() != tiling.size()) continue;
+        // Each must rank about as well as the table it replaces.
+        const double least = refitRank * wasRank;
+        if (std::any_of(taken.begin(), taken.end(), [&](const MapCandidate& t) { return Rank(t.score, t.columns, t.rows) < least; }))
+          continue;
+        out[owner[k]].score = -1;  // gives way
+        out.insert(out.end(), taken.begin(), taken.end());
+        break;
+      }
     }
     std::erase_if(out, [](const MapCandidate& c) { return c.score < 0; });
   }

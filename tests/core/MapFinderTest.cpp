@@ -217,6 +217,36 @@ TEST(MapFinder, FindsPlantedMapInRandomBytesWithTypeAndWidth) {
   }
 }
 
+// Calibration areas keep their tables back to back: a table between two found
+// ones that fills the space exactly is listed at its place, also when it is too
+// small to stand out by itself, and also behind an 8-bit table of odd length and
+// its zero alignment byte.
+TEST(MapFinder, TableFillingTheSpaceBetweenTwoOthersIsListed) {
+  const std::vector<int> bowl = {48944, 40694, 35214, 32379, 32119, 43572, 36067, 31146, 28991, 29416,
+                                 39634, 32812, 28678, 27247, 28360, 37314, 31171, 27749, 26939, 28730,
+                                 36468, 31007, 28269, 28109, 30662, 37145, 32345, 30255, 30849, 34065};
+  const std::vector<int> corner = {1955, 1302, 424, 0, 0, 1245, 680, 0, 0, 0, 475, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  struct Row { CellType before; int beforeCols, beforeRows; bool zeroPad; const std::vector<int>* cells; int cols; };
+  const Row rows[] = {{CellType::M16, 12, 10, false, &bowl, 5}, {CellType::N, 9, 11, true, &bowl, 5},
+                      {CellType::M16, 12, 10, false, &corner, 5}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(MapTypeCode(r.before)) + " " + std::to_string(r.cells->size()));
+    Bytes b = RandomBytes(17, 8192);
+    std::int64_t at = Plant(b, 5, 2000, r.before, r.beforeCols, r.beforeRows) + r.beforeCols * r.beforeRows * CellWidth(r.before);
+    if (r.zeroPad) b[static_cast<std::size_t>(at++)] = 0;
+    const std::int64_t small = at;
+    const int count = static_cast<int>(r.cells->size());
+    for (int k = 0; k < count; ++k) WriteValue(b, small + k * 2, CellType::M16, (*r.cells)[static_cast<std::size_t>(k)]);
+    Plant(b, 6, small + 2 * count, CellType::M16, 14, 9);
+    const auto c = FindMaps(b, FinderOptions{});
+    const auto it = std::find_if(c.begin(), c.end(), [&](const MapCandidate& m) { return m.offset == small; });
+    ASSERT_NE(it, c.end());
+    EXPECT_EQ(it->type, CellType::M16);
+    EXPECT_EQ(it->columns * it->rows, count);
+    EXPECT_TRUE(it->columns == r.cols || it->rows == r.cols);
+  }
+}
+
 // An 8-bit map whose neighbouring cells are close reads as a smooth 16-bit map too;
 // the 8-bit reading must win, and the real 16-bit map right behind it must be found
 // on its own.
