@@ -1110,6 +1110,11 @@ void Decode(std::span<const std::uint8_t> image, CellType type, int phase, Strea
   }
 }
 
+// A header entry whose values lie inside a hit at least four times its size.
+bool ShortEntryInside(const ByteSpan& e, const Found& f) {
+  return f.score >= kDefaultMinScore && e.values >= f.offset && e.to <= f.offset + f.bytes && (e.to - e.from) * 4 <= f.bytes;
+}
+
 // Keeps the best of overlapping hits: a hit is dropped when a better one already
 // covers a quarter of it (or of itself), or when it lies on a header entry.
 std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& headers) {
@@ -1124,8 +1129,8 @@ std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& he
   std::vector<Found> kept;
   std::map<std::int64_t, std::int64_t> taken;  // start -> end of kept hits
   constexpr std::int64_t kLongest = std::int64_t{kMapFinderMaxDim} * kMapFinderMaxDim * 2;
-  std::map<std::int64_t, std::int64_t> entries;  // header entries, which never overlap each other
-  for (const ByteSpan& h : headers) entries[h.from] = h.to;
+  std::map<std::int64_t, ByteSpan> entries;  // header entries, which never overlap each other
+  for (const ByteSpan& h : headers) entries[h.from] = h;
   for (const Found& f : all) {
     {
       // Any real share of a header entry: the plain reading of its bytes is worse.
@@ -1135,12 +1140,13 @@ std::vector<Found> Merge(std::vector<Found> all, const std::vector<ByteSpan>& he
       auto it = entries.lower_bound(from);
       if (it != entries.begin()) --it;
       for (; it != entries.end() && it->first < to; ++it) {
-        // A short entry wholly inside a far larger smooth block is more likely a
-        // few cells of a table that happen to read as a header than a real one.
-        if (it->first > from && it->second < to && (it->second - it->first) * 4 <= f.bytes && f.score >= kDefaultMinScore) continue;
-        const std::int64_t shared = std::max<std::int64_t>(0, std::min(to, it->second) - std::max(from, it->first));
+        const ByteSpan& e = it->second;
+        // A short entry whose values lie inside a far larger smooth block is more
+        // likely a few cells of a table that happen to read as a header than a real one.
+        if (ShortEntryInside(e, f)) continue;
+        const std::int64_t shared = std::max<std::int64_t>(0, std::min(to, e.to) - std::max(from, e.from));
         covered += shared;
-        takesEntry = takesEntry || shared * 4 >= it->second - it->first;
+        takesEntry = takesEntry || shared * 4 >= e.to - e.from;
       }
       if (covered * 8 >= f.bytes || takesEntry) continue;
     }
@@ -1433,17 +1439,14 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     const std::int64_t shared = std::min(k.offset + k.bytes, h.offset + h.ByteSize()) - std::max(k.offset, h.offset);
     return shared > 0 && shared * 4 >= std::min(k.bytes, h.ByteSize());
   };
-  // A short header entry (header included) wholly inside a far larger table
+  // A short header entry whose values lie inside a far larger table
   // found by its values is taken for a few of its cells: the table stays, the
   // entry goes.
   std::map<std::int64_t, ByteSpan> spanOf;
   for (const ByteSpan& h : headerSpans) spanOf[h.values] = h;
   auto swallows = [&](const Found& k, const MapCandidate& h) {
-    if (k.score < kDefaultMinScore) return false;
     const auto it = spanOf.find(h.offset);
-    if (it == spanOf.end()) return false;
-    const ByteSpan& e = it->second;
-    return e.from > k.offset && e.to < k.offset + k.bytes && (e.to - e.from) * 4 <= k.bytes;
+    return it != spanOf.end() && ShortEntryInside(it->second, k);
   };
   std::vector<std::int64_t> unsure;
   for (const ByteSpan& h : headerSpans)
