@@ -1206,7 +1206,8 @@ struct Packing {
   const FinderOptions& options;
   Stream& stream;  // buffer for the image read one way
   std::vector<Stream>& kept;  // the image read every way, when it is small enough (else empty)
-  double refitRank = 1.0;  // a table replacing one found ranks at least this share of it
+  double refitRank = 1.0;  // a table replacing one found ranks at least this share of it ...
+  double shiftRank = 0.5;  // ... or this, when it is the same table moved by less than a row
 
   std::int64_t Widest() const {
     const std::int64_t d = std::clamp(options.maxDim, 2, kMapFinderMaxDim);
@@ -1367,8 +1368,14 @@ struct Packing {
         for (const Found& f : tiling)
           if (Candidate(f, &c)) taken.push_back(c);
         if (taken.size() != tiling.size()) continue;
-        // Each must rank about as well as the table it replaces.
-        const double least = refitRank * wasRank;
+        // Each must rank about as well as the table it replaces. The same table
+        // moved by less than a row to meet its neighbours may rank lower: read a
+        // cell off, a table can rank higher when that puts the steepest step of
+        // each row at the row ends.
+        const bool shift = taken.size() == 1 && taken[0].columns == was.columns && std::abs(taken[0].rows - was.rows) <= 1 &&
+                           CellWidth(taken[0].type) == CellWidth(was.type) &&
+                           std::abs(taken[0].offset - was.offset) < std::int64_t{was.columns} * CellWidth(was.type);
+        const double least = (shift ? shiftRank : refitRank) * wasRank;
         if (std::any_of(taken.begin(), taken.end(), [&](const MapCandidate& t) { return Rank(t.score, t.columns, t.rows) < least; }))
           continue;
         out[owner[k]].score = -1;  // gives way
