@@ -459,7 +459,11 @@ std::vector<MapCandidate> FindHeaderMaps(std::span<const std::uint8_t> image, co
   std::vector<Entry> all;
   Values scratch;
   scratch.budget = 48 * static_cast<std::int64_t>(image.size()) + 4'000'000;
-  ScanMotronic8(image, all, scratch, cancel);
+  // The 8-bit controllers that store such headers have images of 32 to 128 KiB;
+  // in the far larger images of 16- and 32-bit controllers a few byte patterns
+  // always read as such headers and would break up the tables they lie in.
+  constexpr std::size_t kMotronicLargest = 256 * 1024;
+  if (image.size() <= kMotronicLargest) ScanMotronic8(image, all, scratch, cancel);
   const std::size_t eightEnd = all.size();
   Scan16(image, false, all, scratch, cancel);
   const std::size_t leEnd = all.size();

@@ -133,6 +133,10 @@ TEST(MapFinder, MotronicHeadersGiveExactPlaceAndAxes) {
     SCOPED_TRACE(i);
     ExpectHeaderFind(found, want[i], CellType::N, i == 2, true);
   }
+  // In an image far larger than those controllers' the same bytes are no headers.
+  b.resize(512 * 1024, 0xFF);
+  const auto large = FindMaps(b, FinderOptions{});
+  EXPECT_TRUE(std::none_of(large.begin(), large.end(), [](const MapCandidate& c) { return c.layout == MapLayoutKind::Header; }));
 }
 
 // 16-bit controllers: dimensions as bytes or words, axes and values of 8 or 16
