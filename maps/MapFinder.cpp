@@ -38,7 +38,7 @@ struct Tuning {
   double wrapWeight = 0.3; // weight of the jump at row ends ...
   double wrapCap = 0.3;    // ... counted up to this relative size
   double roughWeight = 0.5;
-  double bendWeight = 0.4;
+  double bendWeight = 0.6;
   double codeBend = 0.3;     // runs whose median bend along the storage order exceeds this share of their range are code
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
