@@ -36,7 +36,7 @@ struct Tuning {
   double axisBonus = 0.20; // relative bonus for a monotonic axis table just before the map
   double diffBonus = 0.05; // relative bonus for differing from the original image
   double wrapWeight = 0.3; // weight of the jump at row ends ...
-  double wrapCap = 0.3;    // ... counted up to this relative size
+  double wrapCap = 0.5;    // ... counted up to this relative size
   double roughWeight = 0.5;
   double bendWeight = 0.6;
   double codeBend = 0.3;     // runs whose median bend along the storage order exceeds this share of their range are code
