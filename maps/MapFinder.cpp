@@ -310,13 +310,16 @@ class Finder {
       const auto t = static_cast<std::int32_t>(t_.alpha * (hi - lo)) + slack;
       for (std::size_t k = b * block; k < std::min(n, (b + 1) * block); ++k) thr_[k] = t;
     }
-    // A cell inside a long run of equal values is fill, not map (a map may hold a few equal cells in a row).
+    // A cell inside a long run of equal values is fill, not map (a map may hold a
+    // few equal cells in a row). A map may be zero over much of its area, though:
+    // a run of zeros is fill only when it is longer than a row of the widest map.
     fill_.assign(n, 0);
     const std::size_t minRun = s.cellBytes == 1 ? 12 : 10;
+    const std::size_t zeroRun = static_cast<std::size_t>(maxDim_);
     for (std::size_t k = 0; k < n;) {
       std::size_t e = k + 1;
       while (e < n && s.v[e] == s.v[k]) ++e;
-      if (e - k >= minRun) std::fill(fill_.begin() + static_cast<std::ptrdiff_t>(k), fill_.begin() + static_cast<std::ptrdiff_t>(e), 1);
+      if (e - k >= (s.v[k] == 0 ? zeroRun : minRun)) std::fill(fill_.begin() + static_cast<std::ptrdiff_t>(k), fill_.begin() + static_cast<std::ptrdiff_t>(e), 1);
       k = e;
     }
   }
