@@ -151,6 +151,7 @@ class Finder {
   };
   void FillGaps(const Stream& s, std::vector<Gap>& gaps, bool ends = false) {
     if (s.v.empty()) return;
+    cellBytes_ = s.cellBytes;
     // Between two tables a run of equal values is part of a table (a map that
     // is zero over much of its area), not fill: fill is no smooth table anyway.
     fill_.assign(s.v.size(), 0);
@@ -261,15 +262,17 @@ class Finder {
   int GrowRows(const std::int32_t* v, int w, std::int64_t first, int dir, int room, int cellBytes) {
     if (room < minDim_) return 0;
     auto row = [&](int r) { return first + std::int64_t{dir} * r * w; };
-    // The first rows set the usual bend and roughness.
+    // The first rows set the usual bend and roughness. Bends are taken as read
+    // here (the reading suits the gap): taken around the range, the bends of
+    // code would be small enough to start a table anywhere.
     double bend = 0, rough = 0, lo = v[first], hi = v[first];
     for (int r = 0; r < minDim_; ++r) {
       for (std::int64_t k = row(r); k < row(r) + w; ++k) {
         lo = std::min<double>(lo, v[k]);
         hi = std::max<double>(hi, v[k]);
       }
-      rough = std::max(rough, RowRough(v, w, row(r)));
-      if (r >= 2) bend = std::max(bend, RowBend(v, w, row(r), row(r - 1), row(r - 2)));
+      rough = std::max(rough, RowRough(v, w, row(r), false));
+      if (r >= 2) bend = std::max(bend, RowBend(v, w, row(r), row(r - 1), row(r - 2), false));
     }
     const double spread = hi - lo, slack = cellBytes == 1 ? 2.0 : 8.0;
     // Rows that do not continue each other to begin with hold no table of this width.
@@ -277,8 +280,8 @@ class Finder {
     const double bendLimit = std::max(t_.edgeBend * bend, t_.edgeSpread * spread) + slack;
     const double roughLimit = std::max(t_.edgeRough * rough, t_.edgeRoughSpread * spread) + slack;
     int rows = minDim_;
-    while (rows < room && RowBend(v, w, row(rows), row(rows - 1), row(rows - 2)) <= bendLimit &&
-           RowRough(v, w, row(rows)) <= roughLimit)
+    while (rows < room && RowBend(v, w, row(rows), row(rows - 1), row(rows - 2), false) <= bendLimit &&
+           RowRough(v, w, row(rows), false) <= roughLimit)
       ++rows;
     return rows;
   }
@@ -286,6 +289,7 @@ class Finder {
  private:
   // Local spread (max - min over a window of a few rows) and fill marks.
   void PrepareStream(const Stream& s) {
+    cellBytes_ = s.cellBytes;
     const std::size_t n = s.v.size();
     const std::size_t block = static_cast<std::size_t>(maxDim_) * 2;
     const std::size_t blocks = (n + block - 1) / block;
@@ -781,16 +785,29 @@ class Finder {
 
   // Mean bend of the row at a from the course of the rows at b and c: how far
   // it is from the straight continuation 2 b - c.
-  double RowBend(const std::int32_t* v, int w, std::int64_t a, std::int64_t b, std::int64_t c) const {
-    double sum = 0;
-    for (int k = 0; k < w; ++k) sum += std::abs(v[a + k] - 2 * v[b + k] + v[c + k]);
-    return sum / w;
+  // Bends are taken around the cell range: signed values read as unsigned (or
+  // the other way round) jump by the whole range where they cross zero (or the
+  // middle), which breaks no table's course.
+  double RowBend(const std::int32_t* v, int w, std::int64_t a, std::int64_t b, std::int64_t c, bool around = true) const {
+    if (!around) return RowBendAround<std::int32_t>(v, w, a, b, c);
+    return cellBytes_ == 1 ? RowBendAround<std::int8_t>(v, w, a, b, c) : RowBendAround<std::int16_t>(v, w, a, b, c);
+  }
+  template <typename Cell>
+  static double RowBendAround(const std::int32_t* v, int w, std::int64_t a, std::int64_t b, std::int64_t c) {
+    std::int32_t sum = 0;
+    for (int k = 0; k < w; ++k) sum += std::abs(static_cast<Cell>(v[a + k] - 2 * v[b + k] + v[c + k]));
+    return double(sum) / w;
   }
 
   // The largest bend inside the row of w cells at a.
-  static double RowRough(const std::int32_t* v, int w, std::int64_t a) {
-    double most = 0;
-    for (std::int64_t k = a + 2; k < a + w; ++k) most = std::max<double>(most, std::abs(v[k] - 2 * v[k - 1] + v[k - 2]));
+  double RowRough(const std::int32_t* v, int w, std::int64_t a, bool around = true) const {
+    if (!around) return RowRoughAround<std::int32_t>(v, w, a);
+    return cellBytes_ == 1 ? RowRoughAround<std::int8_t>(v, w, a) : RowRoughAround<std::int16_t>(v, w, a);
+  }
+  template <typename Cell>
+  static double RowRoughAround(const std::int32_t* v, int w, std::int64_t a) {
+    std::int32_t most = 0;
+    for (std::int64_t k = a + 2; k < a + w; ++k) most = std::max<std::int32_t>(most, std::abs(static_cast<Cell>(v[k] - 2 * v[k - 1] + v[k - 2])));
     return most;
   }
 
@@ -1086,6 +1103,7 @@ class Finder {
   std::vector<Found> found_;
   const std::int32_t* v_ = nullptr;  // the reading of the run being refined
   bool useSigned_ = false;
+  int cellBytes_ = 1;  // of the stream being read
   bool fixed_ = false;  // blocks are scored where they stand
   std::unordered_set<std::uint64_t> scored_;  // blocks of the stream scored so far
 };
