@@ -1350,8 +1350,9 @@ struct Packing {
     }
     Run(plans, rest);
     // What may replace each table, best first: one table or two that fill the
-    // space exactly; then, where the table overlaps a neighbour, one that meets
-    // that neighbour and holds most of it.
+    // space exactly; then one that meets a neighbour and holds most of the
+    // table, where the table overlaps that neighbour or this is the same table
+    // moved.
     std::vector<std::vector<std::vector<Found>>> choices(gaps.size());
     for (std::size_t k = 0; k < gaps.size(); ++k)
       if (gaps[k].exact) choices[k].push_back({gaps[k].best});
