@@ -205,7 +205,7 @@ class Finder {
           }
         }
       }
-      if (!g.exact || g.planar < 1.0) PlanarFill(s, g, from, to, inFrom, inTo);
+      if (!g.exact || g.planar < 1.0) PlanarFill(s, g, std::span(spans).first(2));
       if (g.exact && !ends) continue;
       // Else a table may begin right after the one before or end right before
       // the one after, its other edge where its rows stop continuing each other.
@@ -230,10 +230,12 @@ class Finder {
   // A gap that no table filling it passes the usual tests for: small and steep
   // tables, or mostly zero ones, are often such. The width at which its cells lie
   // clearly nearest their plane is taken, when they lie near it.
-  void PlanarFill(const Stream& s, Gap& g, std::int64_t from, std::int64_t to, std::int64_t inFrom, std::int64_t inTo) {
+  void PlanarFill(const Stream& s, Gap& g, std::span<const std::pair<std::int64_t, std::int64_t>> spans) {
     double best = 1.0, second = 1.0;
     Found f{0, 0, CellType::N, 0, 0, 0.0, false};
-    for (const auto& [a, b] : {std::pair{from, to}, std::pair{inFrom, inTo}}) {
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+      if (i > 0 && spans[i] == spans[i - 1]) continue;
+      const auto [a, b] = spans[i];
       const std::int64_t cells = b - a;
       for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
         const std::int64_t rows = cells / w;
@@ -248,7 +250,6 @@ class Finder {
           second = std::min(second, fit);
         }
       }
-      if (inFrom == from && inTo == to) break;
     }
     if (best >= t_.planarLimit || best > t_.planarMargin * second || best >= g.planar) return;
     f.score = kDefaultMinScore + t_.planarPay * (1.0 - best / t_.planarLimit);
@@ -1230,6 +1231,11 @@ struct Packing {
   double refitRank = 1.0;  // a table replacing one found ranks at least this share of it ...
   double shiftRank = 0.5;  // ... or this, when it is the same table moved by less than a row
 
+  // Whether a table of these columns and cells has rows like c's.
+  static bool SameRows(int columns, CellType type, const MapCandidate& c) {
+    return columns == c.columns && CellWidth(type) == CellWidth(c.type);
+  }
+
   std::int64_t Widest() const {
     const std::int64_t d = std::clamp(options.maxDim, 2, kMapFinderMaxDim);
     return d * d * 2;
@@ -1371,7 +1377,7 @@ struct Packing {
       const std::size_t fills = choices[k].size();
       // The same table moved to meet a neighbour counts like one meeting the
       // neighbour it overlaps.
-      auto moved = [&](const Found& f) { return f.columns == c.columns && CellWidth(f.type) == CellWidth(c.type); };
+      auto moved = [&](const Found& f) { return SameRows(f.columns, f.type, c); };
       const bool endOk = gaps[k].bestEnd.columns && mostOf(gaps[k].bestEnd, c) && ((overlaps[k] & 2) || moved(gaps[k].bestEnd));
       const bool startOk = gaps[k].best.columns && !gaps[k].exact && mostOf(gaps[k].best, c) &&
                            ((overlaps[k] & 1) || moved(gaps[k].best));
@@ -1394,8 +1400,8 @@ struct Packing {
         // moved by less than a row to meet its neighbours may rank lower: read a
         // cell off, a table can rank higher when that puts the steepest step of
         // each row at the row ends.
-        const bool shift = taken.size() == 1 && taken[0].columns == was.columns && std::abs(taken[0].rows - was.rows) <= 1 &&
-                           CellWidth(taken[0].type) == CellWidth(was.type) &&
+        const bool shift = taken.size() == 1 && SameRows(taken[0].columns, taken[0].type, was) &&
+                           std::abs(taken[0].rows - was.rows) <= 1 &&
                            std::abs(taken[0].offset - was.offset) < std::int64_t{was.columns} * CellWidth(was.type);
         const double least = (shift ? shiftRank : refitRank) * wasRank;
         if (std::any_of(taken.begin(), taken.end(), [&](const MapCandidate& t) { return Rank(t.score, t.columns, t.rows) < least; }))
