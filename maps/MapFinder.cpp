@@ -3,11 +3,15 @@
 #include "maps/MapHeaderScan.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <numeric>
 #include <iterator>
 #include <map>
+#include <set>
 #include <unordered_set>
 
 namespace orv {
@@ -54,10 +58,13 @@ struct Tuning {
   double zeroNear = 0.3;     // a cell beside a zero in a row running down to zero lies this near the one before
   double exactLeast = 0.5;   // a table filling a gap between two others exactly needs only this score ...
   double exactBonus = 2.5;   // ... and gets this much more
-  double planarLimit = 0.15;  // a table filling a gap exactly whose cells lie this near their plane (share of range) ...
-  double planarMargin = 0.45;  // ... and at least this much nearer than at any other width; it
+  double planarLimit = 0.2;   // a table filling a gap exactly whose cells lie this near their plane (share of range) ...
+  double planarMargin = 0.7;  // ... and at least this much nearer than at any other width; it
   double planarPay = 2.0;     // ... is listed with up to this much above the least score
   double edgeFit = 0.0;      // a row beyond the edge whose step ratio is within this of the usual one belongs to it
+  double seamStep = 3.0;     // a row stepping this many times the median row step ...
+  double seamShare = 0.2;    // ... and this share of the range starts another table (from seamRows rows on)
+  int seamRows = 5;
 };
 
 // Marks the cells [from, n) that resemble the cell one row (uw cells) earlier:
@@ -229,7 +236,8 @@ class Finder {
 
   // A gap that no table filling it passes the usual tests for: small and steep
   // tables, or mostly zero ones, are often such. The width at which its cells lie
-  // clearly nearest their plane is taken, when they lie near it.
+  // clearly nearest their plane is taken, when they lie near it and no row
+  // starts another table.
   void PlanarFill(const Stream& s, Gap& g, std::span<const std::pair<std::int64_t, std::int64_t>> spans) {
     double best = 1.0, second = 1.0;
     Found f{0, 0, CellType::N, 0, 0, 0.0, false};
@@ -252,10 +260,31 @@ class Finder {
       }
     }
     if (best >= t_.planarLimit || best > t_.planarMargin * second || best >= g.planar) return;
+    if (HoldsSeam(f.isSigned ? s.vs.data() : s.v.data(), f.columns, (f.offset - s.phase) / s.cellBytes, f.rows)) return;
     f.score = kDefaultMinScore + t_.planarPay * (1.0 - best / t_.planarLimit);
     g.best = f;
     g.exact = true;
     g.planar = best;
+  }
+
+  // Whether a row of the block steps from the one above far more than the
+  // block's rows usually do: two tables of one width read as one. Blocks of a
+  // few rows, or mostly zero ones, tell nothing by their median step.
+  bool HoldsSeam(const std::int32_t* v, int w, std::int64_t start, int rows) {
+    const std::int64_t cells = std::int64_t{rows} * w;
+    if (rows < t_.seamRows || 2 * std::count(v + start, v + start + cells, 0) >= cells) return false;
+    steps_.clear();
+    for (int r = 1; r < rows; ++r) {
+      double sum = 0;
+      for (std::int64_t k = start + std::int64_t{r} * w; k < start + std::int64_t{r + 1} * w; ++k) sum += std::abs(double(v[k]) - v[k - w]);
+      steps_.push_back(sum / w);
+    }
+    sortedSteps_ = steps_;
+    std::nth_element(sortedSteps_.begin(), sortedSteps_.begin() + sortedSteps_.size() / 2, sortedSteps_.end());
+    const double median = sortedSteps_[sortedSteps_.size() / 2];
+    const auto [lo, hi] = std::minmax_element(v + start, v + start + cells);
+    const double range = double(*hi) - *lo;
+    return std::any_of(steps_.begin(), steps_.end(), [&](double x) { return x > t_.seamStep * median && x > t_.seamShare * range; });
   }
 
   // Rows of width w from the row at first on, going by `dir` (1: down, -1: up),
@@ -772,7 +801,8 @@ class Finder {
       ups += v[k] > v[k - 1];
       downs += v[k] < v[k - 1];
     }
-    if (hi <= lo || std::min(ups, downs) * 25 <= end - start) return 1.0;
+    // Steps between equal cells tell neither way: a mostly zero table has few others.
+    if (hi <= lo || std::min(ups, downs) * 25 <= ups + downs) return 1.0;
     // Roughness along the rows tells the readings of the same bytes apart.
     double sum = 0, rough = 0;
     for (int r = 0; r < rows; ++r)
@@ -1230,6 +1260,10 @@ struct Packing {
   std::vector<Stream>& kept;  // the image read every way, when it is small enough (else empty)
   double refitRank = 1.0;  // a table replacing one found ranks at least this share of it ...
   double shiftRank = 0.5;  // ... or this, when it is the same table moved by less than a row
+  double courseBend = 0.06;  // a row continues the course of the two before it when it bends less than this share of the range ...
+  double courseStep = 0.1;   // ... and steps less than this share
+  std::set<std::pair<std::int64_t, std::int64_t>> barren = {};  // gaps that held no table: they are not read again
+  std::set<std::array<std::int64_t, 6>> settled = {};  // tables that kept their place in their space: not refitted again
 
   // Whether a table of these columns and cells has rows like c's.
   static bool SameRows(int columns, CellType type, const MapCandidate& c) {
@@ -1287,13 +1321,14 @@ struct Packing {
       for (std::size_t i = 1; i < spans.size(); ++i) {
         const std::int64_t from = reach, to = spans[i].first.first;
         reach = std::max(reach, spans[i].first.second);
-        if (to - from >= 4 && to - from <= Widest()) gaps.push_back({from, to});
+        if (to - from >= 4 && to - from <= Widest() && !barren.contains({from, to})) gaps.push_back({from, to});
       }
       if (gaps.empty()) break;
       Run(plans, gaps);
       std::size_t added = 0;
       MapCandidate c;
       for (Finder::Gap& g : gaps) {
+        const std::size_t before = added;
         if (Candidate(g.best, &c)) {
           out.push_back(c);
           ++added;
@@ -1303,9 +1338,134 @@ struct Packing {
           out.push_back(c);
           ++added;
         }
+        if (added == before) barren.insert({g.from, g.to});
       }
       if (!added) break;
     }
+  }
+
+  // Cell k of a candidate, read as the candidate is.
+  std::int32_t Cell(const MapCandidate& c, std::int64_t k) const {
+    const std::uint8_t* b = image.data() + c.offset + k * CellWidth(c.type);
+    switch (c.type) {
+      case CellType::M16: return c.isSigned ? std::int16_t(b[0] << 8 | b[1]) : std::int32_t{b[0]} << 8 | b[1];
+      case CellType::I16: return c.isSigned ? std::int16_t(b[1] << 8 | b[0]) : std::int32_t{b[1]} << 8 | b[0];
+      default: return c.isSigned ? std::int8_t(b[0]) : std::int32_t{b[0]};
+    }
+  }
+
+  // Whether row r of t continues the course of the two rows before it (dir 1)
+  // or after it (dir -1): it bends and steps little for t's range.
+  bool RowContinues(const MapCandidate& t, int r, int dir) const {
+    const int w = t.columns;
+    const std::int64_t cells = std::int64_t{w} * t.rows;
+    std::int32_t lo = Cell(t, 0), hi = lo;
+    for (std::int64_t k = 1; k < cells; ++k) {
+      lo = std::min(lo, Cell(t, k));
+      hi = std::max(hi, Cell(t, k));
+    }
+    const std::int64_t d = std::int64_t{dir} * w;
+    double bend = 0, step = 0;
+    for (std::int64_t k = std::int64_t{r} * w; k < std::int64_t{r + 1} * w; ++k) {
+      bend += std::abs(double(Cell(t, k)) - 2.0 * Cell(t, k - d) + Cell(t, k - 2 * d));
+      step += std::abs(double(Cell(t, k)) - Cell(t, k - d));
+    }
+    const double range = double(hi) - lo;
+    return range > 0 && bend < courseBend * w * range && step < courseStep * w * range;
+  }
+
+  // Two tables of one width back to back, the first row of the second
+  // continuing the course of the first: one table, cut where its shape
+  // changes. It is taken when it fills their space as one table of that width.
+  void JoinSplit(const std::vector<Plan>& plans) {
+    const auto spans = Spans();
+    const int maxRows = std::clamp(options.maxDim, 2, kMapFinderMaxDim);
+    std::vector<Finder::Gap> gaps;
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
+      const MapCandidate& a = out[spans[i].second];
+      const MapCandidate& b = out[spans[i + 1].second];
+      if (a.layout != MapLayoutKind::Plain || b.layout != MapLayoutKind::Plain || a.type != b.type || a.columns != b.columns) continue;
+      if (a.offset + a.ByteSize() != b.offset || a.rows < 2 || a.rows + b.rows > maxRows) continue;
+      MapCandidate both = a;
+      both.rows = a.rows + b.rows;
+      both.isSigned = a.isSigned || b.isSigned;
+      if (!RowContinues(both, a.rows, 1)) continue;
+      gaps.push_back({a.offset, b.offset + b.ByteSize()});
+      pairs.push_back({spans[i].second, spans[i + 1].second});
+    }
+    if (gaps.empty()) return;
+    Run(plans, gaps);
+    MapCandidate c;
+    for (std::size_t k = 0; k < gaps.size(); ++k) {
+      MapCandidate& a = out[pairs[k].first];
+      MapCandidate& b = out[pairs[k].second];
+      const Finder::Gap& g = gaps[k];
+      if (a.score < 0 || b.score < 0 || !g.exact || g.planar < 1.0 || !SameRows(g.best.columns, g.best.type, a) || !Candidate(g.best, &c))
+        continue;
+      a.score = b.score = -1;  // give way
+      out.push_back(c);
+    }
+    std::erase_if(out, [](const MapCandidate& x) { return x.score < 0; });
+  }
+
+  // Rows next to a table, in space no other table takes, that continue its
+  // course belong to it: a table cut short where its shape changes.
+  void Extend() {
+    auto spans = Spans();
+    const int maxRows = std::clamp(options.maxDim, 2, kMapFinderMaxDim);
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+      MapCandidate& c = out[spans[i].second];
+      if (c.layout != MapLayoutKind::Plain || c.rows < 3) continue;
+      const std::int64_t row = std::int64_t{c.columns} * CellWidth(c.type);
+      const std::int64_t after = i + 1 < spans.size() ? spans[i + 1].first.first : static_cast<std::int64_t>(image.size());
+      const std::int64_t before = i > 0 ? spans[i - 1].first.second : 0;
+      MapCandidate t = c;
+      for (++t.rows; t.rows <= maxRows && t.offset + t.ByteSize() <= after && RowContinues(t, t.rows - 1, 1); ++t.rows) c = t;
+      t = c;
+      for (++t.rows, t.offset -= row; t.rows <= maxRows && t.offset >= before && RowContinues(t, 0, -1); ++t.rows, t.offset -= row) c = t;
+      spans[i].first = {c.offset, c.offset + c.ByteSize()};
+    }
+  }
+
+  // Identical copies of a table: the same bytes elsewhere hold the same table,
+  // whatever was found there by its values, unless a table ranking higher or
+  // one found by its header takes some of them.
+  void Copies() {
+    auto rankOf = [](const MapCandidate& c) { return Rank(c.score, c.columns, c.rows); };
+    std::vector<std::size_t> order(out.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rankOf(out[a]) > rankOf(out[b]); });
+    for (const std::size_t i : order) {
+      if (finder.Cancelled()) break;
+      const MapCandidate c = out[i];
+      const std::int64_t bytes = c.ByteSize();
+      if (c.score < kDefaultMinScore || c.layout != MapLayoutKind::Plain || bytes < 16) continue;
+      const auto first = image.begin() + c.offset, last = first + bytes;
+      if (std::all_of(first, last, [&](std::uint8_t b) { return b == *first; })) continue;
+      const std::boyer_moore_horspool_searcher searcher(first, last);
+      for (auto it = std::search(image.begin(), image.end(), searcher); it != image.end(); it = std::search(it + 1, image.end(), searcher)) {
+        const std::int64_t at = it - image.begin();
+        auto overlaps = [&](const MapCandidate& k) { return k.score >= 0 && k.offset < at + bytes && at < k.offset + k.ByteSize(); };
+        if (at < c.offset + bytes && c.offset < at + bytes) continue;
+        if ((at - c.offset) % CellWidth(c.type)) continue;
+        bool same = false, stronger = false;
+        for (const MapCandidate& k : out) {
+          if (!overlaps(k)) continue;
+          // Candidates scoring below the least are left out in the end anyway.
+          if (k.score < kDefaultMinScore) continue;
+          if (k.offset == at && SameRows(k.columns, k.type, c) && k.rows == c.rows) same = true;
+          else if (rankOf(k) > rankOf(c) || k.layout != MapLayoutKind::Plain) stronger = true;
+        }
+        if (same || stronger) continue;
+        for (MapCandidate& k : out)
+          if (overlaps(k)) k.score = -1;  // give way
+        MapCandidate copy = c;
+        copy.offset = at;
+        out.push_back(copy);
+      }
+    }
+    std::erase_if(out, [](const MapCandidate& k) { return k.score < 0; });
   }
 
   // A table found by its values whose edges do not meet its neighbours' may be
@@ -1333,6 +1493,7 @@ struct Packing {
       if (to - from < std::int64_t{minCells}) continue;
       if (from == spans[i].first.first && to == spans[i].first.second) continue;  // meets both
       if (to - from > 2 * Widest()) continue;
+      if (settled.contains({from, to, c.offset, c.ByteSize(), c.columns, std::llround(c.score * 1024)})) continue;
       gaps.push_back({from, to});
       owner.push_back(spans[i].second);
       overlaps.push_back((from > spans[i].first.first ? 1 : 0) | (to < spans[i].first.second ? 2 : 0));
@@ -1399,10 +1560,12 @@ struct Packing {
         // Each must rank about as well as the table it replaces. The same table
         // moved by less than a row to meet its neighbours may rank lower: read a
         // cell off, a table can rank higher when that puts the steepest step of
-        // each row at the row ends.
+        // each row at the row ends. Merely cut short by its last row, it meets
+        // nothing it did not meet before, unless it overlapped the next table.
         const bool shift = taken.size() == 1 && SameRows(taken[0].columns, taken[0].type, was) &&
                            std::abs(taken[0].rows - was.rows) <= 1 &&
-                           std::abs(taken[0].offset - was.offset) < std::int64_t{was.columns} * CellWidth(was.type);
+                           std::abs(taken[0].offset - was.offset) < std::int64_t{was.columns} * CellWidth(was.type) &&
+                           (taken[0].offset != was.offset || taken[0].rows > was.rows || (overlaps[k] & 2));
         const double least = (shift ? shiftRank : refitRank) * wasRank;
         if (std::any_of(taken.begin(), taken.end(), [&](const MapCandidate& t) { return Rank(t.score, t.columns, t.rows) < least; }))
           continue;
@@ -1410,6 +1573,8 @@ struct Packing {
         out.insert(out.end(), taken.begin(), taken.end());
         break;
       }
+      const MapCandidate& c = out[owner[k]];
+      if (c.score >= 0) settled.insert({gaps[k].from, gaps[k].to, c.offset, c.ByteSize(), c.columns, std::llround(c.score * 1024)});
     }
     std::erase_if(out, [](const MapCandidate& c) { return c.score < 0; });
   }
@@ -1517,6 +1682,14 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     Packing packing{image, finder, out, spanOf, options, stream, readings};
     packing.FillGaps(plans);
     packing.Refit(plans);
+    // What a refit frees may be filled, and a table filling it may make its
+    // neighbour's edges wrong.
+    packing.FillGaps(plans);
+    packing.Refit(plans);
+    packing.JoinSplit(plans);
+    packing.Extend();
+    packing.Copies();
+    packing.FillGaps(plans);
   }
   for (MapCandidate& c : out) {
     const std::int64_t bytes = c.ByteSize();

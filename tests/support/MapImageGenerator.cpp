@@ -474,6 +474,8 @@ GeneratedImage GenerateMapImage(std::uint64_t seed, const GeneratorOptions& o) {
   const std::int64_t codeEnd = n * (eight ? 55 : 60) / 100;
   FillCodeLike(rng, img.bytes, 0, static_cast<std::size_t>(codeEnd), o.family);
   std::int64_t at = codeEnd + rng.Int(0, 64) * 4;
+  // 16- and 32-bit controllers keep their calibration data word aligned.
+  if (!eight) at &= ~std::int64_t{1};
   std::vector<std::int64_t> axisSlots;  // where the axes of headerless maps go
   int planted = 0;
   const bool wordCounts = rng.Chance(0.5);
