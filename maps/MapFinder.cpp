@@ -1429,8 +1429,9 @@ struct Packing {
   }
 
   // Identical copies of a table: the same bytes elsewhere hold the same table,
-  // whatever was found there by its values, unless a table ranking higher or
-  // one found by its header takes some of them.
+  // whatever was found there by its values, unless one found by its header
+  // takes some of them, or a table ranking higher does where the bytes around
+  // the copy repeat too (the table may then reach further).
   void Copies() {
     auto rankOf = [](const MapCandidate& c) { return Rank(c.score, c.columns, c.rows); };
     std::vector<std::size_t> order(out.size());
@@ -1449,13 +1450,18 @@ struct Packing {
         auto overlaps = [&](const MapCandidate& k) { return k.score >= 0 && k.offset < at + bytes && at < k.offset + k.ByteSize(); };
         if (at < c.offset + bytes && c.offset < at + bytes) continue;
         if ((at - c.offset) % CellWidth(c.type)) continue;
+        // Where the bytes around the two differ, the repeat ends where the table does.
+        const std::int64_t size = static_cast<std::int64_t>(image.size());
+        auto byte = [&](std::int64_t x) { return image[static_cast<std::size_t>(x)]; };
+        const bool ends = (c.offset == 0 || at == 0 || byte(c.offset - 1) != byte(at - 1)) &&
+                          (c.offset + bytes >= size || at + bytes >= size || byte(c.offset + bytes) != byte(at + bytes));
         bool same = false, stronger = false;
         for (const MapCandidate& k : out) {
           if (!overlaps(k)) continue;
           // Candidates scoring below the least are left out in the end anyway.
           if (k.score < kDefaultMinScore) continue;
           if (k.offset == at && SameRows(k.columns, k.type, c) && k.rows == c.rows) same = true;
-          else if (rankOf(k) > rankOf(c) || k.layout != MapLayoutKind::Plain) stronger = true;
+          else if ((rankOf(k) > rankOf(c) && !ends) || k.layout != MapLayoutKind::Plain) stronger = true;
         }
         if (same || stronger) continue;
         for (MapCandidate& k : out)
