@@ -39,10 +39,10 @@ struct Tuning {
   double tau = 0.20;       // a cell pays off when its relative neighbour difference is below tau
   double axisBonus = 0.20; // relative bonus for a monotonic axis table just before the map
   double diffBonus = 0.05; // relative bonus for differing from the original image
-  double wrapWeight = 0.3; // weight of the jump at row ends ...
+  double wrapWeight = 0.5; // weight of the jump at row ends ...
   double wrapCap = 0.5;    // ... counted up to this relative size
   double roughWeight = 0.5;
-  double bendWeight = 0.6;
+  double bendWeight = 0.7;
   double codeBend = 0.3;     // runs whose median bend along the storage order exceeds this share of their range are code
   double alignBonus = 0.10;  // relative bonus for 16-bit maps at even offsets
   double seamFactor = 2.5;   // a row step this many times the usual one may start another table
