@@ -1262,6 +1262,7 @@ struct Packing {
   double shiftRank = 0.5;  // ... or this, when it is the same table moved by less than a row
   double courseBend = 0.06;  // a row continues the course of the two before it when it bends less than this share of the range ...
   double courseStep = 0.1;   // ... and steps less than this share
+  double weakRank = 0.5;     // a table grows over tables ranking less than this share of it
   std::set<std::pair<std::int64_t, std::int64_t>> barren = {};  // gaps that held no table: they are not read again
   std::set<std::array<std::int64_t, 6>> settled = {};  // tables that kept their place in their space: not refitted again
 
@@ -1409,23 +1410,37 @@ struct Packing {
     std::erase_if(out, [](const MapCandidate& x) { return x.score < 0; });
   }
 
-  // Rows next to a table, in space no other table takes, that continue its
-  // course belong to it: a table cut short where its shape changes.
+  // Rows next to a table that continue its course belong to it: a table cut
+  // short where its shape changes. They may be taken from tables ranking less
+  // than half as well, which then give way.
   void Extend() {
     auto spans = Spans();
     const int maxRows = std::clamp(options.maxDim, 2, kMapFinderMaxDim);
+    auto rank = [](const MapCandidate& k) { return Rank(k.score, k.columns, k.rows); };
     for (std::size_t i = 0; i < spans.size(); ++i) {
       MapCandidate& c = out[spans[i].second];
-      if (c.layout != MapLayoutKind::Plain || c.rows < 3) continue;
+      if (c.layout != MapLayoutKind::Plain || c.rows < 3 || c.score < 0) continue;
+      auto weak = [&](std::size_t j) {
+        const MapCandidate& k = out[spans[j].second];
+        return k.score < 0 || (k.layout == MapLayoutKind::Plain && rank(k) < weakRank * rank(c));
+      };
+      std::size_t next = i + 1, prev = i;
+      while (next < spans.size() && weak(next)) ++next;
+      while (prev > 0 && weak(prev - 1)) --prev;
       const std::int64_t row = std::int64_t{c.columns} * CellWidth(c.type);
-      const std::int64_t after = i + 1 < spans.size() ? spans[i + 1].first.first : static_cast<std::int64_t>(image.size());
-      const std::int64_t before = i > 0 ? spans[i - 1].first.second : 0;
+      const std::int64_t after = next < spans.size() ? spans[next].first.first : static_cast<std::int64_t>(image.size());
+      const std::int64_t before = prev > 0 ? spans[prev - 1].first.second : 0;
       MapCandidate t = c;
       for (++t.rows; t.rows <= maxRows && t.offset + t.ByteSize() <= after && RowContinues(t, t.rows - 1, 1); ++t.rows) c = t;
       t = c;
       for (++t.rows, t.offset -= row; t.rows <= maxRows && t.offset >= before && RowContinues(t, 0, -1); ++t.rows, t.offset -= row) c = t;
       spans[i].first = {c.offset, c.offset + c.ByteSize()};
+      for (std::size_t j = prev; j < next; ++j) {
+        MapCandidate& k = out[spans[j].second];
+        if (j != i && k.offset < c.offset + c.ByteSize() && c.offset < k.offset + k.ByteSize()) k.score = -1;  // gives way
+      }
     }
+    std::erase_if(out, [](const MapCandidate& k) { return k.score < 0; });
   }
 
   // Identical copies of a table: the same bytes elsewhere hold the same table,
