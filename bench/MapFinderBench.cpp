@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "maps/MapFinder.h"
 #include "support/MapImageGenerator.h"
@@ -32,6 +33,28 @@ void BM_FindMaps1MiB(benchmark::State& state) {
   state.counters["candidates"] = static_cast<double>(found);
 }
 BENCHMARK(BM_FindMaps1MiB)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// 1 MiB of one small 16-bit table repeated (period in bytes): every table found
+// occurs thousands of times, which must not make looking for copies slow.
+void BM_FindMapsRepeated(benchmark::State& state) {
+  const auto period = static_cast<std::size_t>(state.range(0));
+  std::vector<std::uint8_t> image(1024 * 1024);
+  for (std::size_t i = 0; i + 1 < image.size(); i += 2) {
+    const std::size_t k = (i / 2) % (period / 2), r = k / 8, c = k % 8;
+    const auto v = static_cast<unsigned>(10000 + 300 * r + 200 * c + 7 * r * c);
+    image[i] = static_cast<std::uint8_t>(v >> 8);
+    image[i + 1] = static_cast<std::uint8_t>(v);
+  }
+  std::size_t found = 0;
+  for (auto _ : state) {
+    auto c = orv::FindMaps(image, orv::FinderOptions{});
+    found = c.size();
+    benchmark::DoNotOptimize(c);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
+  state.counters["candidates"] = static_cast<double>(found);
+}
+BENCHMARK(BM_FindMapsRepeated)->Arg(128)->Arg(200)->Unit(benchmark::kMillisecond);
 
 // Exact: offset and size (either orientation) among the top 2 x planted
 // candidates; overlap: overlapped by one of them; precision: share of those

@@ -1448,10 +1448,33 @@ struct Packing {
   // takes some of them, or a table ranking higher does where the bytes around
   // the copy repeat too (the table may then reach further).
   void Copies() {
+    // A table whose bytes repeat more often than this is a pattern, not a table copied.
+    constexpr std::size_t kMostCopies = 16;
     auto rankOf = [](const MapCandidate& c) { return Rank(c.score, c.columns, c.rows); };
     std::vector<std::size_t> order(out.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rankOf(out[a]) > rankOf(out[b]); });
+    // The candidates by their first byte, for finding those a copy overlaps;
+    // copies placed are looked at one by one (a few per table at most).
+    std::vector<std::pair<std::int64_t, std::size_t>> byStart;
+    std::int64_t longest = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      byStart.push_back({out[i].offset, i});
+      longest = std::max(longest, out[i].ByteSize());
+    }
+    std::sort(byStart.begin(), byStart.end());
+    const std::size_t listed = out.size();
+    std::vector<std::size_t> near;
+    auto overlapping = [&](std::int64_t at, std::int64_t bytes) {
+      near.clear();
+      auto it = std::lower_bound(byStart.begin(), byStart.end(), std::pair<std::int64_t, std::size_t>{at - longest, 0});
+      for (; it != byStart.end() && it->first < at + bytes; ++it) near.push_back(it->second);
+      for (std::size_t i = listed; i < out.size(); ++i) near.push_back(i);
+      std::erase_if(near, [&](std::size_t i) { return out[i].score < 0 || out[i].offset + out[i].ByteSize() <= at || out[i].offset >= at + bytes; });
+    };
+    const std::int64_t size = static_cast<std::int64_t>(image.size());
+    auto byte = [&](std::int64_t x) { return image[static_cast<std::size_t>(x)]; };
+    std::vector<std::int64_t> places;
     for (const std::size_t i : order) {
       if (finder.Cancelled()) break;
       const MapCandidate c = out[i];
@@ -1460,27 +1483,28 @@ struct Packing {
       const auto first = image.begin() + c.offset, last = first + bytes;
       if (std::all_of(first, last, [&](std::uint8_t b) { return b == *first; })) continue;
       const std::boyer_moore_horspool_searcher searcher(first, last);
-      for (auto it = std::search(image.begin(), image.end(), searcher); it != image.end(); it = std::search(it + 1, image.end(), searcher)) {
-        const std::int64_t at = it - image.begin();
-        auto overlaps = [&](const MapCandidate& k) { return k.score >= 0 && k.offset < at + bytes && at < k.offset + k.ByteSize(); };
+      places.clear();
+      for (auto it = std::search(image.begin(), image.end(), searcher); it != image.end() && places.size() <= kMostCopies;
+           it = std::search(it + 1, image.end(), searcher))
+        places.push_back(it - image.begin());
+      if (places.size() > kMostCopies) continue;  // the table itself is among them
+      for (const std::int64_t at : places) {
         if (at < c.offset + bytes && c.offset < at + bytes) continue;
         if ((at - c.offset) % CellWidth(c.type)) continue;
         // Where the bytes around the two differ, the repeat ends where the table does.
-        const std::int64_t size = static_cast<std::int64_t>(image.size());
-        auto byte = [&](std::int64_t x) { return image[static_cast<std::size_t>(x)]; };
         const bool ends = (c.offset == 0 || at == 0 || byte(c.offset - 1) != byte(at - 1)) &&
                           (c.offset + bytes >= size || at + bytes >= size || byte(c.offset + bytes) != byte(at + bytes));
+        overlapping(at, bytes);
         bool same = false, stronger = false;
-        for (const MapCandidate& k : out) {
-          if (!overlaps(k)) continue;
+        for (const std::size_t j : near) {
+          const MapCandidate& k = out[j];
           // Candidates scoring below the least are left out in the end anyway.
           if (k.score < kDefaultMinScore) continue;
           if (k.offset == at && SameRows(k.columns, k.type, c) && k.rows == c.rows) same = true;
           else if ((rankOf(k) > rankOf(c) && !ends) || k.layout != MapLayoutKind::Plain) stronger = true;
         }
         if (same || stronger) continue;
-        for (MapCandidate& k : out)
-          if (overlaps(k)) k.score = -1;  // give way
+        for (const std::size_t j : near) out[j].score = -1;  // give way
         MapCandidate copy = c;
         copy.offset = at;
         out.push_back(copy);
