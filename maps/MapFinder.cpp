@@ -1424,10 +1424,11 @@ struct Packing {
         const MapCandidate& k = out[spans[j].second];
         return k.score < 0 || (k.layout == MapLayoutKind::Plain && rank(k) < weakRank * rank(c));
       };
-      std::size_t next = i + 1, prev = i;
-      while (next < spans.size() && weak(next)) ++next;
-      while (prev > 0 && weak(prev - 1)) --prev;
       const std::int64_t row = std::int64_t{c.columns} * CellWidth(c.type);
+      const std::int64_t reach = std::int64_t{maxRows} * row;  // the most a table can grow by
+      std::size_t next = i + 1, prev = i;
+      while (next < spans.size() && spans[next].first.first < c.offset + c.ByteSize() + reach && weak(next)) ++next;
+      while (prev > 0 && spans[prev - 1].first.second > c.offset - reach && weak(prev - 1)) --prev;
       const std::int64_t after = next < spans.size() ? spans[next].first.first : static_cast<std::int64_t>(image.size());
       const std::int64_t before = prev > 0 ? spans[prev - 1].first.second : 0;
       MapCandidate t = c;
