@@ -1347,12 +1347,7 @@ struct Packing {
 
   // Cell k of a candidate, read as the candidate is.
   std::int32_t Cell(const MapCandidate& c, std::int64_t k) const {
-    const std::uint8_t* b = image.data() + c.offset + k * CellWidth(c.type);
-    switch (c.type) {
-      case CellType::M16: return c.isSigned ? std::int16_t(b[0] << 8 | b[1]) : std::int32_t{b[0]} << 8 | b[1];
-      case CellType::I16: return c.isSigned ? std::int16_t(b[1] << 8 | b[0]) : std::int32_t{b[1]} << 8 | b[0];
-      default: return c.isSigned ? std::int8_t(b[0]) : std::int32_t{b[0]};
-    }
+    return static_cast<std::int32_t>(ReadValue(image, c.offset + k * CellWidth(c.type), c.type, c.isSigned).value_or(0));
   }
 
   // Whether row r of t continues the course of the two rows before it (dir 1)
