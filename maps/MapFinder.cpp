@@ -228,10 +228,24 @@ class Finder {
           if (better(f, best)) best = f;
         }
       }
+      // A gap holding nothing else may hold a table with a few cells of junk
+      // (scalars, padding) on either side.
+      if (junkCells > 0 && !g.exact && !g.best.columns && !g.bestEnd.columns) {
+        for (int ka = 0; ka <= junkCells; ++ka)
+          for (int kb = ka == 0 ? 1 : 0; kb <= junkCells; ++kb) {
+            const std::int64_t a = inFrom + ka, cells = inTo - kb - a;
+            for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
+              if (cells % w || cells / w < minDim_ || cells / w > maxDim_) continue;
+              const Found f = hit(w, a, static_cast<int>(cells / w), kDefaultMinScore, 0.0);
+              if (better(f, g.best)) g.best = f;
+            }
+          }
+      }
     }
     fixed_ = false;
   }
 
+  int junkCells = 0;  // cells of junk a table in an otherwise empty gap may leave on either side
   static double GapRank(const Found& x) { return Rank(x.score, x.columns, x.rows); }
 
   // A gap that no table filling it passes the usual tests for: small and steep
@@ -1262,6 +1276,9 @@ struct Packing {
   double shiftRank = 0.5;  // ... or this, when it is the same table moved by less than a row
   double courseBend = 0.06;  // a row continues the course of the two before it when it bends less than this share of the range ...
   double courseStep = 0.1;   // ... and steps less than this share
+  int courseWidth = 6;       // rows this wide or wider also continue it when their course along
+  double courseMatch = 0.9;  // ... themselves correlates this well with the row beside them
+  double courseRatio = 4.0;  // ... and they step at most this many times as far as that row did
   double weakRank = 0.5;     // a table grows over tables ranking less than this share of it
   std::set<std::pair<std::int64_t, std::int64_t>> barren = {};  // gaps that held no table: they are not read again
   std::set<std::array<std::int64_t, 6>> settled = {};  // tables that kept their place in their space: not refitted again
@@ -1314,7 +1331,11 @@ struct Packing {
 
   // Gaps between the tables found; a table found there may leave a smaller gap
   // for another round.
-  void FillGaps(const std::vector<Plan>& plans) {
+  void FillGaps(const std::vector<Plan>& plans, bool junk = false) {
+    // Scalars between tables are at most a few words.
+    constexpr int kJunkCells = 6;
+    if (junk) barren.clear();
+    finder.junkCells = junk ? kJunkCells : 0;
     for (int round = 0; round < 3 && !finder.Cancelled(); ++round) {
       const auto spans = Spans();
       std::vector<Finder::Gap> gaps;
@@ -1351,7 +1372,8 @@ struct Packing {
   }
 
   // Whether row r of t continues the course of the two rows before it (dir 1)
-  // or after it (dir -1): it bends and steps little for t's range.
+  // or after it (dir -1): it bends and steps little for t's range, or it has
+  // the shape of the row beside it.
   bool RowContinues(const MapCandidate& t, int r, int dir) const {
     const int w = t.columns;
     const std::int64_t cells = std::int64_t{w} * t.rows;
@@ -1367,7 +1389,26 @@ struct Packing {
       step += std::abs(double(Cell(t, k)) - Cell(t, k - d));
     }
     const double range = double(hi) - lo;
-    return range > 0 && bend < courseBend * w * range && step < courseStep * w * range;
+    if (range <= 0) return false;
+    if (bend < courseBend * w * range && step < courseStep * w * range) return true;
+    // Toward its edge a table may curve more: the row still belongs to it when
+    // its course along itself follows that of the row beside it, and it steps
+    // from that row not much further than that row steps from the next.
+    if (w < courseWidth) return false;
+    double before = 0, sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    for (std::int64_t k = std::int64_t{r} * w; k < std::int64_t{r + 1} * w; ++k) {
+      before += std::abs(double(Cell(t, k - d)) - Cell(t, k - 2 * d));
+      if (k == std::int64_t{r} * w) continue;
+      const double a = double(Cell(t, k)) - Cell(t, k - 1), b = double(Cell(t, k - d)) - Cell(t, k - d - 1);
+      sa += a;
+      sb += b;
+      saa += a * a;
+      sbb += b * b;
+      sab += a * b;
+    }
+    if (step > courseRatio * before + 0.01 * w * range) return false;
+    const double m = w - 1, va = saa - sa * sa / m, vb = sbb - sb * sb / m, cov = sab - sa * sb / m;
+    return va > 0 && vb > 0 && cov >= courseMatch * std::sqrt(va * vb);
   }
 
   // Two tables of one width back to back, the first row of the second
@@ -1730,7 +1771,8 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     packing.JoinSplit(plans);
     packing.Extend();
     packing.Copies();
-    packing.FillGaps(plans);
+    // Last, the gaps that held nothing are read again for a table between junk.
+    packing.FillGaps(plans, true);
   }
   for (MapCandidate& c : out) {
     const std::int64_t bytes = c.ByteSize();
