@@ -1480,6 +1480,42 @@ struct Packing {
     std::erase_if(out, [](const MapCandidate& k) { return k.score < 0; });
   }
 
+  // Cells of t from cell `from` on, going by dir, that run on as a monotonic
+  // lookup table: every step of one sign and within a factor of the one before.
+  std::int64_t RampFrom(const MapCandidate& t, std::int64_t from, int dir) const {
+    constexpr double kStepFactor = 4.0;
+    const std::int64_t cells = std::int64_t{t.columns} * t.rows;
+    std::int64_t k = from;
+    double last = double(Cell(t, k + dir)) - Cell(t, k);
+    if (last == 0) return 1;
+    for (k += dir; k + dir >= 0 && k + dir < cells; k += dir) {
+      const double d = double(Cell(t, k + dir)) - Cell(t, k);
+      if (d == 0 || (d > 0) != (last > 0) || std::abs(d) > kStepFactor * std::abs(last) ||
+          kStepFactor * std::abs(d) < std::abs(last))
+        break;
+      last = d;
+    }
+    return std::abs(k - from) + 1;
+  }
+
+  // Rows at a table's edge that run on as one monotonic lookup table, row end
+  // into row start, and stop running on where a row of the table begins, are
+  // the lookup table's: they are cut off.
+  void TrimLookups() {
+    const int minRows = std::clamp(options.minDim, 2, kMapFinderMaxDim);
+    for (MapCandidate& c : out) {
+      if (c.layout != MapLayoutKind::Plain || c.rows <= minRows) continue;
+      const std::int64_t w = c.columns, cells = w * c.rows;
+      auto rowsOf = [&](std::int64_t ramp) { return ramp % w == 0 && ramp >= 2 * w ? static_cast<int>(ramp / w) : 0; };
+      const int lead = rowsOf(RampFrom(c, 0, 1)), trail = rowsOf(RampFrom(c, cells - 1, -1));
+      if (lead + trail == 0 || lead + trail > c.rows - minRows) continue;
+      const int rows = c.rows - lead - trail;
+      c.score *= double(rows) / c.rows;
+      c.offset += lead * w * CellWidth(c.type);
+      c.rows = rows;
+    }
+  }
+
   // Identical copies of a table: the same bytes elsewhere hold the same table,
   // whatever was found there by its values, unless one found by its header
   // takes some of them, or a table ranking higher does where the bytes around
@@ -1770,6 +1806,7 @@ std::vector<MapCandidate> FindMaps(std::span<const std::uint8_t> image, const Fi
     packing.Refit(plans);
     packing.JoinSplit(plans);
     packing.Extend();
+    packing.TrimLookups();
     packing.Copies();
     // Last, the gaps that held nothing are read again for a table between junk.
     packing.FillGaps(plans, true);
