@@ -496,24 +496,26 @@ class Finder {
   }
 
   // Whether the cells [from, to) of a block w cells wide are read as two's
-  // complement: the reading in which far fewer neighbours (along the rows and
-  // from row to row) lie more than half the range apart. A table crossing zero
-  // jumps there when read unsigned, one crossing the middle of the range when
-  // read signed; other tables read the same either way.
+  // complement: the reading in which neighbours (along the rows and from row
+  // to row) differ clearly less in sum. A table crossing zero jumps there when
+  // read unsigned, one crossing the middle of the range when read signed;
+  // other tables read the same either way. Counting only the jumps of half the
+  // range or more misleads on steep tables, whose rows end in such jumps too.
   bool SignedReading(const Stream& s, std::int64_t from, std::int64_t to, int w) {
     if (to <= from) return false;
-    const std::int32_t half = s.cellBytes == 1 ? 128 : 32768;
-    int unsignedJumps = 0, signedJumps = 0;
+    constexpr double kClearlyLess = 0.7;
+    std::int64_t asUnsigned = 0, asSigned = 0;
     for (std::int64_t k = std::max<std::int64_t>(from + 1, 1); k < to; ++k) {
-      unsignedJumps += std::abs(s.v[k] - s.v[k - 1]) > half;
-      signedJumps += std::abs(s.vs[k] - s.vs[k - 1]) > half;
+      asUnsigned += std::abs(s.v[k] - s.v[k - 1]);
+      asSigned += std::abs(s.vs[k] - s.vs[k - 1]);
       if (k - w >= from) {
-        unsignedJumps += std::abs(s.v[k] - s.v[k - w]) > half;
-        signedJumps += std::abs(s.vs[k] - s.vs[k - w]) > half;
+        asUnsigned += std::abs(s.v[k] - s.v[k - w]);
+        asSigned += std::abs(s.vs[k] - s.vs[k - w]);
       }
     }
-    return 2 * signedJumps < unsignedJumps;
+    return double(asSigned) < kClearlyLess * double(asUnsigned);
   }
+
 
   // Two tables stored one after the other can form one run: the rows of each
   // resemble each other, and so may the two, read at this width. Where a row
