@@ -153,6 +153,7 @@ class Finder {
   struct Gap {
     std::int64_t from, to;
     Found best{}, bestEnd{};  // the table filling it or beginning it; the one ending it
+    int open = 0;             // 1: its start, 2: its end is no table's edge; only tables at the other count
     bool exact = false;       // best fills it
     double planar = 1.0;      // below 1: best was taken for lying near its plane, this near
   };
@@ -197,7 +198,7 @@ class Finder {
       std::pair<std::int64_t, std::int64_t> spans[3] = {{from, to}, {inFrom, inTo}, {inFrom, inTo}};
       if (s.cellBytes == 1 && inTo > inFrom && s.v[static_cast<std::size_t>(inTo - 1)] == 0 && (s.phase + inTo) % 2 == 0)
         --spans[2].second;
-      for (int i = 0; i < 3; ++i) {
+      for (int i = 0; i < 3 && !g.open; ++i) {
         if (i > 0 && spans[i] == spans[i - 1]) continue;
         const auto [a, b] = spans[i];
         const std::int64_t cells = b - a;
@@ -212,7 +213,7 @@ class Finder {
           }
         }
       }
-      if (!g.exact || g.planar < 1.0) PlanarFill(s, g, std::span(spans).first(2));
+      if (!g.open && (!g.exact || g.planar < 1.0)) PlanarFill(s, g, std::span(spans).first(2));
       if (g.exact && !ends) continue;
       // Else a table may begin right after the one before or end right before
       // the one after, its other edge where its rows stop continuing each other.
@@ -221,6 +222,7 @@ class Finder {
         if (room < minDim_) break;
         const std::int32_t* v = SignedReading(s, inFrom, inTo, w) ? s.vs.data() : s.v.data();
         for (int side = 0; side < 2; ++side) {
+          if (g.open == side + 1) continue;
           const int rows = GrowRows(v, w, side == 0 ? inFrom : inTo - w, side == 0 ? 1 : -1, room, s.cellBytes);
           if (rows < minDim_) continue;
           const Found f = hit(w, side == 0 ? inFrom : inTo - std::int64_t{rows} * w, rows, kDefaultMinScore, 0.0);
@@ -230,7 +232,7 @@ class Finder {
       }
       // A gap holding nothing else may hold a table with a few cells of junk
       // (scalars, padding) on either side.
-      if (junkCells > 0 && !g.exact && !g.best.columns && !g.bestEnd.columns) {
+      if (junkCells > 0 && !g.open && !g.exact && !g.best.columns && !g.bestEnd.columns) {
         for (int ka = 0; ka <= junkCells; ++ka)
           for (int kb = ka == 0 ? 1 : 0; kb <= junkCells; ++kb) {
             const std::int64_t a = inFrom + ka, cells = inTo - kb - a;
@@ -1342,11 +1344,25 @@ struct Packing {
       const auto spans = Spans();
       std::vector<Finder::Gap> gaps;
       std::int64_t reach = spans.empty() ? 0 : spans[0].first.second;
+      // Before the first table, behind the last and in spaces too wide for one
+      // table, a table may still begin right behind one or end right before one.
+      auto beside = [&](std::int64_t from, std::int64_t to, int open) {
+        from = std::max<std::int64_t>(from, 0) & ~std::int64_t{1};
+        to = std::min<std::int64_t>(to, static_cast<std::int64_t>(image.size())) & ~std::int64_t{1};
+        if (to - from >= 16 && !barren.contains({from, to})) gaps.push_back({from, to, {}, {}, open});
+      };
+      if (!spans.empty()) beside(spans[0].first.first - Widest(), spans[0].first.first, 1);
       for (std::size_t i = 1; i < spans.size(); ++i) {
         const std::int64_t from = reach, to = spans[i].first.first;
         reach = std::max(reach, spans[i].first.second);
-        if (to - from >= 4 && to - from <= Widest() && !barren.contains({from, to})) gaps.push_back({from, to});
+        if (to - from > Widest()) {
+          beside(from, from + Widest(), 2);
+          beside(to - Widest(), to, 1);
+        } else if (to - from >= 4 && !barren.contains({from, to})) {
+          gaps.push_back({from, to});
+        }
       }
+      if (!spans.empty()) beside(reach, reach + Widest(), 2);
       if (gaps.empty()) break;
       Run(plans, gaps);
       std::size_t added = 0;
