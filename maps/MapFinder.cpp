@@ -157,6 +157,7 @@ class Finder {
     bool exact = false;       // best fills it
     double planar = 1.0;      // below 1: best was taken for lying near its plane, this near
   };
+  int junkCells = 0;  // cells of junk a table in an otherwise empty gap may leave on either side
   void FillGaps(const Stream& s, std::vector<Gap>& gaps, bool ends = false) {
     if (s.v.empty()) return;
     cellBytes_ = s.cellBytes;
@@ -247,7 +248,6 @@ class Finder {
     fixed_ = false;
   }
 
-  int junkCells = 0;  // cells of junk a table in an otherwise empty gap may leave on either side
   static double GapRank(const Found& x) { return Rank(x.score, x.columns, x.rows); }
 
   // A gap that no table filling it passes the usual tests for: small and steep
@@ -517,7 +517,6 @@ class Finder {
     }
     return double(asSigned) < kClearlyLess * double(asUnsigned);
   }
-
 
   // Two tables stored one after the other can form one run: the rows of each
   // resemble each other, and so may the two, read at this width. Where a row
@@ -1346,9 +1345,10 @@ struct Packing {
       std::int64_t reach = spans.empty() ? 0 : spans[0].first.second;
       // Before the first table, behind the last and in spaces too wide for one
       // table, a table may still begin right behind one or end right before one.
+      // The open end is kept even, so that 16-bit cells can be read up to it.
       auto beside = [&](std::int64_t from, std::int64_t to, int open) {
-        from = std::max<std::int64_t>(from, 0) & ~std::int64_t{1};
-        to = std::min<std::int64_t>(to, static_cast<std::int64_t>(image.size())) & ~std::int64_t{1};
+        if (open == 1) from = (std::max<std::int64_t>(from, 0) + 1) & ~std::int64_t{1};
+        if (open == 2) to = std::min<std::int64_t>(to, static_cast<std::int64_t>(image.size())) & ~std::int64_t{1};
         if (to - from >= 16 && !barren.contains({from, to})) gaps.push_back({from, to, {}, {}, open});
       };
       if (!spans.empty()) beside(spans[0].first.first - Widest(), spans[0].first.first, 1);
