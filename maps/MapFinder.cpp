@@ -157,8 +157,9 @@ class Finder {
     bool exact = false;       // best fills it
     double planar = 1.0;      // below 1: best was taken for lying near its plane, this near
   };
-  int junkCells = 0;  // cells of junk a table in an otherwise empty gap may leave on either side
-  void FillGaps(const Stream& s, std::vector<Gap>& gaps, bool ends = false) {
+  // A gap that holds nothing else is also read for a table with up to
+  // junkCells cells of junk (scalars, padding) on either side.
+  void FillGaps(const Stream& s, std::vector<Gap>& gaps, bool ends = false, int junkCells = 0) {
     if (s.v.empty()) return;
     cellBytes_ = s.cellBytes;
     // Between two tables a run of equal values is part of a table (a map that
@@ -203,16 +204,15 @@ class Finder {
         if (i > 0 && spans[i] == spans[i - 1]) continue;
         const auto [a, b] = spans[i];
         const std::int64_t cells = b - a;
-        for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
-          if (cells % w || cells / w < minDim_ || cells / w > maxDim_) continue;
+        ForEachShape(cells, [&](int w, int rows) {
           // Meeting both neighbours is evidence of its own: a small table scores low.
-          const Found f = hit(w, a, static_cast<int>(cells / w), t_.exactLeast, t_.exactBonus);
+          const Found f = hit(w, a, rows, t_.exactLeast, t_.exactBonus);
           if (f.columns && (!g.exact || g.planar < 1.0 || better(f, g.best))) {
             g.best = f;
             g.exact = true;
             g.planar = 1.0;
           }
-        }
+        });
       }
       if (!g.open && (!g.exact || g.planar < 1.0)) PlanarFill(s, g, std::span(spans).first(2));
       if (g.exact && !ends) continue;
@@ -231,17 +231,14 @@ class Finder {
           if (better(f, best)) best = f;
         }
       }
-      // A gap holding nothing else may hold a table with a few cells of junk
-      // (scalars, padding) on either side.
       if (junkCells > 0 && !g.open && !g.exact && !g.best.columns && !g.bestEnd.columns) {
         for (int ka = 0; ka <= junkCells; ++ka)
           for (int kb = ka == 0 ? 1 : 0; kb <= junkCells; ++kb) {
-            const std::int64_t a = inFrom + ka, cells = inTo - kb - a;
-            for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
-              if (cells % w || cells / w < minDim_ || cells / w > maxDim_) continue;
-              const Found f = hit(w, a, static_cast<int>(cells / w), kDefaultMinScore, 0.0);
+            const std::int64_t a = inFrom + ka;
+            ForEachShape(inTo - kb - a, [&](int w, int rows) {
+              const Found f = hit(w, a, rows, kDefaultMinScore, 0.0);
               if (better(f, g.best)) g.best = f;
-            }
+            });
           }
       }
     }
@@ -249,6 +246,14 @@ class Finder {
   }
 
   static double GapRank(const Found& x) { return Rank(x.score, x.columns, x.rows); }
+
+  // Calls f(columns, rows) for each shape of a table of `cells` cells.
+  template <typename F>
+  void ForEachShape(std::int64_t cells, F&& f) const {
+    if (cells < std::int64_t{minDim_} * minDim_) return;
+    for (int w = minDim_; w <= maxDim_; ++w)
+      if (cells % w == 0 && cells / w >= minDim_ && cells / w <= maxDim_) f(w, static_cast<int>(cells / w));
+  }
 
   // A gap that no table filling it passes the usual tests for: small and steep
   // tables, or mostly zero ones, are often such. The width at which its cells lie
@@ -261,19 +266,17 @@ class Finder {
       if (i > 0 && spans[i] == spans[i - 1]) continue;
       const auto [a, b] = spans[i];
       const std::int64_t cells = b - a;
-      for (int w = minDim_; w <= maxDim_ && cells >= std::int64_t{minDim_} * minDim_; ++w) {
-        const std::int64_t rows = cells / w;
-        if (cells % w || rows < minDim_ || rows > maxDim_) continue;
+      ForEachShape(cells, [&](int w, int rows) {
         const bool sgn = SignedReading(s, a, b, w);
-        const double fit = PlanarFit(sgn ? s.vs.data() : s.v.data(), w, a, static_cast<int>(rows));
+        const double fit = PlanarFit(sgn ? s.vs.data() : s.v.data(), w, a, rows);
         if (fit < best) {
           second = best;
           best = fit;
-          f = {s.phase + a * s.cellBytes, cells * s.cellBytes, s.type, w, static_cast<int>(rows), 0.0, sgn};
+          f = {s.phase + a * s.cellBytes, cells * s.cellBytes, s.type, w, rows, 0.0, sgn};
         } else {
           second = std::min(second, fit);
         }
-      }
+      });
     }
     if (best >= t_.planarLimit || best > t_.planarMargin * second || best >= g.planar) return;
     if (HoldsSeam(f.isSigned ? s.vs.data() : s.v.data(), f.columns, (f.offset - s.phase) / s.cellBytes, f.rows)) return;
@@ -1310,11 +1313,11 @@ struct Packing {
     return spans;
   }
 
-  void Run(const std::vector<Plan>& plans, std::vector<Finder::Gap>& gaps, bool ends = false) {
+  void Run(const std::vector<Plan>& plans, std::vector<Finder::Gap>& gaps, bool ends = false, int junkCells = 0) {
     for (std::size_t i = 0; i < plans.size(); ++i) {
       if (finder.Cancelled() || gaps.empty()) break;
       if (kept.empty()) Decode(image, plans[i].type, plans[i].phase, stream);
-      finder.FillGaps(kept.empty() ? stream : kept[i], gaps, ends);
+      finder.FillGaps(kept.empty() ? stream : kept[i], gaps, ends, junkCells);
     }
   }
 
@@ -1338,7 +1341,6 @@ struct Packing {
     // Scalars between tables are at most a few words.
     constexpr int kJunkCells = 6;
     if (junk) barren.clear();
-    finder.junkCells = junk ? kJunkCells : 0;
     for (int round = 0; round < 3 && !finder.Cancelled(); ++round) {
       const auto spans = Spans();
       std::vector<Finder::Gap> gaps;
@@ -1364,7 +1366,7 @@ struct Packing {
       }
       if (!spans.empty()) beside(reach, reach + Widest(), 2);
       if (gaps.empty()) break;
-      Run(plans, gaps);
+      Run(plans, gaps, false, junk ? kJunkCells : 0);
       std::size_t added = 0;
       MapCandidate c;
       for (Finder::Gap& g : gaps) {
@@ -1382,6 +1384,11 @@ struct Packing {
       }
       if (!added) break;
     }
+  }
+
+  // Candidates that gave way to others are marked by a negative score.
+  void DropGivenWay() {
+    std::erase_if(out, [](const MapCandidate& c) { return c.score < 0; });
   }
 
   // Cell k of a candidate, read as the candidate is.
@@ -1461,7 +1468,7 @@ struct Packing {
       a.score = b.score = -1;  // give way
       out.push_back(c);
     }
-    std::erase_if(out, [](const MapCandidate& x) { return x.score < 0; });
+    DropGivenWay();
   }
 
   // Rows next to a table that continue its course belong to it: a table cut
@@ -1495,7 +1502,7 @@ struct Packing {
         if (j != i && k.offset < c.offset + c.ByteSize() && c.offset < k.offset + k.ByteSize()) k.score = -1;  // gives way
       }
     }
-    std::erase_if(out, [](const MapCandidate& k) { return k.score < 0; });
+    DropGivenWay();
   }
 
   // Cells of t from cell `from` on, going by dir, that run on as a monotonic
@@ -1601,7 +1608,7 @@ struct Packing {
         out.push_back(copy);
       }
     }
-    std::erase_if(out, [](const MapCandidate& k) { return k.score < 0; });
+    DropGivenWay();
   }
 
   // A table found by its values whose edges do not meet its neighbours' may be
@@ -1712,7 +1719,7 @@ struct Packing {
       const MapCandidate& c = out[owner[k]];
       if (c.score >= 0) settled.insert({gaps[k].from, gaps[k].to, c.offset, c.ByteSize(), c.columns, std::llround(c.score * 1024)});
     }
-    std::erase_if(out, [](const MapCandidate& c) { return c.score < 0; });
+    DropGivenWay();
   }
 };
 
