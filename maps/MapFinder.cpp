@@ -202,7 +202,7 @@ class Finder {
         --spans[2].second;
       for (int i = 0; i < 3 && !g.open; ++i) {
         if (i > 0 && spans[i] == spans[i - 1]) continue;
-        const auto [a, b] = spans[i];
+        const std::int64_t a = spans[i].first, b = spans[i].second;  // plain names: lambdas capture them
         const std::int64_t cells = b - a;
         ForEachShape(cells, [&](int w, int rows) {
           // Meeting both neighbours is evidence of its own: a small table scores low.
@@ -264,7 +264,7 @@ class Finder {
     Found f{0, 0, CellType::N, 0, 0, 0.0, false};
     for (std::size_t i = 0; i < spans.size(); ++i) {
       if (i > 0 && spans[i] == spans[i - 1]) continue;
-      const auto [a, b] = spans[i];
+      const std::int64_t a = spans[i].first, b = spans[i].second;  // plain names: lambdas capture them
       const std::int64_t cells = b - a;
       ForEachShape(cells, [&](int w, int rows) {
         const bool sgn = SignedReading(s, a, b, w);
